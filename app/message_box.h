@@ -1,0 +1,35 @@
+#pragma once
+// The one way the program shows a message box. Tests replace the handler to read the text and
+// choose the answer; nothing else in the program uses QMessageBox.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+enum class MsgIcon { Error, Warning, Information };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+struct MessageBoxRequest {
+    QWidget* owner;
+    QString caption;  // the executable's file name without extension
+    QString text;
+    MsgIcon icon;
+    MsgButtons buttons;
+    MsgResult defaultButton;
+};
+
+using MessageBoxHandler = std::function<MsgResult(const MessageBoxRequest&)>;
+
+// Shows the box (modal, owned by `owner`, or by the active window when `owner` is null) and
+// returns the button pressed.
+MsgResult ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon,
+                         MsgButtons buttons = MsgButtons::Ok,
+                         MsgResult defaultButton = MsgResult::Ok);
+
+// Replaces the handler; returns the previous one. An empty handler restores the real boxes.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The executable's file name without its extension: the caption of every message box.
+QString ApplicationName();
