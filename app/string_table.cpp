@@ -77,6 +77,7 @@ const std::unordered_map<int, const char*>& Table() {
         {IDS_BUTTON_IMAGE_PARAMS, "Параметры изображения..."},
         {IDS_DESC_MODE_LIST, "Режим получения"},
         {IDS_DESC_STATUS_LINE, "Строка состояния"},
+        {IDS_DESC_IMAGE_VIEW, "Изображение"},
         {IDS_LABEL_ACQ_MODE, "Режим получения:"},
         {IDS_LABEL_FORMAT, "Формат:"},
         {IDS_LABEL_WIDTH, "Ширина:"},
