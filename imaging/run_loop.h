@@ -1,0 +1,65 @@
+#pragma once
+// Cooperative message processing for long operations that run inside a user command's handler,
+// and the user's stop request that ends them.
+//
+// A long operation creates an OperationScope, calls PumpMessages (or WaitUntil) at the points
+// where it may be stopped, and lets stop_exception unwind it. PostStopRequest is what the Stop
+// buttons call. Single thread only: everything here belongs to the GUI thread.
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+// The user's stop; carries the code given to PostStopRequest.
+class stop_exception : public std::exception {
+public:
+    explicit stop_exception(uint32_t code) noexcept : m_code(code) {}
+    uint32_t code() const noexcept { return m_code; }
+    const char* what() const noexcept override { return "operation stopped"; }
+
+private:
+    uint32_t m_code;
+};
+
+// Marks a long operation as running for as long as it lives. Scopes nest; stop requests are
+// accepted only while one is alive, and those still pending when the outermost one ends are
+// dropped, so a late Stop can never end the next operation.
+class OperationScope {
+public:
+    OperationScope();
+    ~OperationScope();
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+};
+
+// Queues a stop request behind the events already waiting and returns at once. It takes effect
+// in the next PumpMessages of the operation that was running when it was posted; posted while no
+// operation runs, it has no effect.
+void PostStopRequest(uint32_t code);
+
+// Handles every waiting event, then throws stop_exception if a stop request has arrived (one
+// request per call). Without a QCoreApplication it only checks for stop requests.
+void PumpMessages();
+
+// Time source of WaitUntil: a 32-bit millisecond counter (differences are taken modulo 2^32) and
+// a sleep of about one millisecond. Tests pass their own.
+struct WaitClock {
+    std::function<uint32_t()> now;
+    std::function<void()> sleep;
+};
+
+// steady_clock milliseconds truncated to 32 bits; sleeps 1 ms.
+const WaitClock& SystemWaitClock();
+
+constexpr uint32_t kWaitForever = 0xFFFFFFFF;
+
+using WaitCondition = bool (*)(void* context);
+
+// Polls `condition` once per `interval` ms, the first time one interval after the call, and
+// processes events about every millisecond in between. Returns true when the condition held,
+// false when `limit` ms have passed (kWaitForever: no limit). Without a condition it is a delay
+// of at least `limit` ms. Throws what PumpMessages or the condition throws.
+bool WaitUntil(WaitCondition condition, void* context, uint32_t interval, uint32_t limit,
+               const WaitClock& clock = SystemWaitClock());
+bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32_t limit,
+               const WaitClock& clock = SystemWaitClock());
