@@ -78,6 +78,7 @@ const std::unordered_map<int, const char*>& Table() {
         {IDS_DESC_MODE_LIST, "Режим получения"},
         {IDS_DESC_STATUS_LINE, "Строка состояния"},
         {IDS_DESC_IMAGE_VIEW, "Изображение"},
+        {IDS_DESC_TOOLBAR, "Панель инструментов"},
         {IDS_LABEL_ACQ_MODE, "Режим получения:"},
         {IDS_LABEL_FORMAT, "Формат:"},
         {IDS_LABEL_WIDTH, "Ширина:"},
