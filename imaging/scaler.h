@@ -1,0 +1,43 @@
+#pragma once
+// Integer scaling of 0x00RRGGBB pixels in 8-bit fixed point: bilinear enlarging, area-average
+// reducing, and the rule that fits an image into a view with its aspect ratio kept.
+
+#include <cstdint>
+
+// A block of 32-bit pixels, top-down rows, `stride` pixels from one row to the next. The top byte
+// of a source pixel is ignored; result pixels get a zero top byte.
+struct PixelView {
+    uint32_t* pixels;
+    int width;
+    int height;
+    int stride;
+};
+
+struct ConstPixelView {
+    const uint32_t* pixels;
+    int width;
+    int height;
+    int stride;
+};
+
+// Where a W x H image goes in a cw x ch view: centred, as large as fits, aspect ratio kept.
+struct FitRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The placement of a W x H image in a cw x ch view. The width limits when cw * H < ch * W,
+// otherwise the height does (equality included). An empty result (width 0) means the view stays
+// black: the image is below 2 pixels in either direction, or would be drawn below 2 pixels.
+FitRect FitImage(int cw, int ch, int W, int H);
+
+// Bilinear enlarging of `src` into the whole of `dst` (both at least 2 x 2).
+void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst);
+
+// Area-average reducing of `src` into the whole of `dst` (both at least 2 x 2).
+void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst);
+
+// Enlarges when the source is narrower than the destination, otherwise reduces.
+void ScaleImage(const ConstPixelView& src, const PixelView& dst);
