@@ -1,0 +1,222 @@
+#include "device/com_device.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "device/baud_rate.h"
+#include "device/device_exceptions.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct SpeedEntry {
+    uint32_t rate;
+    speed_t code;
+};
+constexpr SpeedEntry kSpeeds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},
+                                  {19200, B19200}, {38400, B38400}, {57600, B57600},
+                                  {115200, B115200}};
+
+int RemainingMs(Clock::time_point deadline) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(std::min<long long>(left, INT_MAX)) : 0;
+}
+
+// Waits until `fd` is ready for `events` or the deadline passes. False on time-out; throws when
+// the port reports an error or a hang-up (it vanished).
+bool WaitReady(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        int n = ::poll(&p, 1, RemainingMs(deadline));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw CDeviceException();
+        if (n == 0) return false;
+        if (p.revents & events) return true;
+        throw CDeviceException();  // POLLERR, POLLHUP, POLLNVAL
+    }
+}
+
+}  // namespace
+
+CComDevice::~CComDevice() { Close(); }
+
+void CComDevice::Close() {
+    if (m_fd < 0) return;
+    // The exclusive flag outlives this descriptor when someone else keeps the terminal open
+    // (a simulator does); clear it so the next open of the same port works.
+    ::ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd);  // also releases the flock
+    m_fd = -1;
+}
+
+bool CComDevice::Open(const std::string& portName, uint32_t baudRate, uint32_t timeoutMs) {
+    Close();
+    if (portName.empty() || portName.find('\0') != std::string::npos) {
+        m_lastError = EINVAL;
+        return false;
+    }
+    std::string path = portName.find('/') == std::string::npos ? "/dev/" + portName : portName;
+    if (path.size() >= PATH_MAX) {
+        m_lastError = ENAMETOOLONG;
+        return false;
+    }
+    if (!OpenTerminal(path)) return false;
+    Configure(baudRate, timeoutMs);
+    return true;
+}
+
+// Opens `path` only when it is a terminal device, exclusively. The settings file may name any
+// path, so nothing else (a regular file, a directory, another device) is ever opened for writing.
+bool CComDevice::OpenTerminal(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        m_lastError = errno;
+        return false;
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        m_lastError = ENOTTY;
+        return false;
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_lastError = errno;
+        return false;
+    }
+    if (!::isatty(fd)) {
+        ::close(fd);
+        m_lastError = ENOTTY;
+        return false;
+    }
+    // TIOCEXCL keeps other openers out; flock keeps out another copy running as root too.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_lastError = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    m_fd = fd;
+    m_lastError = 0;
+    return true;
+}
+
+void CComDevice::Configure(uint32_t baudRate, uint32_t timeoutMs) {
+    SetBaudRate(baudRate);
+    SetTimeout(timeoutMs);
+    // USB adapters otherwise hold a short answer back for up to 16 ms. Not every driver knows it.
+    serial_struct serial{};
+    if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(m_fd, TIOCSSERIAL, &serial);
+    }
+}
+
+uint32_t CComDevice::GetBaudRate() const {
+    termios tio{};
+    if (m_fd < 0 || ::tcgetattr(m_fd, &tio) != 0) return 0;
+    speed_t code = ::cfgetospeed(&tio);
+    for (const auto& s : kSpeeds) {
+        if (s.code == code) return s.rate;
+    }
+    return 0;
+}
+
+void CComDevice::SetBaudRate(uint32_t baudRate) {
+    if (m_fd < 0) return;
+    termios tio{};
+    ::tcgetattr(m_fd, &tio);
+    ::cfmakeraw(&tio);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // With VMIN 0 an empty non-blocking read returns 0, which would look like a hang-up.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    for (const auto& s : kSpeeds) {
+        if (s.rate == baudRate) ::cfsetspeed(&tio, s.code);
+    }
+    ::tcsetattr(m_fd, TCSANOW, &tio);
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(m_fd, TIOCMBIC, &lines);  // fails on a pseudo-terminal; nothing to do then
+}
+
+void CComDevice::Write(const uint8_t* data, uint32_t length) {
+    if (m_fd < 0) throw CDeviceException();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    uint32_t done = 0;
+    while (done < length) {
+        ssize_t n = ::write(m_fd, data + done, length - done);
+        if (n > 0) {
+            done += static_cast<uint32_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitReady(m_fd, POLLOUT, deadline)) throw CDeviceException();
+        } else {
+            throw CDeviceException();
+        }
+    }
+}
+
+void CComDevice::WriteByte(uint8_t value) { Write(&value, 1); }
+
+// Reads exactly `length` bytes within one time-out. A short read delivers nothing: the bytes
+// collect in a staging buffer and reach the caller only when all have arrived.
+void CComDevice::Read(uint8_t* buffer, uint32_t length) {
+    if (m_fd < 0) throw CDeviceException();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    uint8_t small[512];
+    std::vector<uint8_t> large;
+    uint8_t* staging = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        staging = large.data();
+    }
+    uint32_t done = 0;
+    while (done < length) {
+        ssize_t n = ::read(m_fd, staging + done, length - done);
+        if (n > 0) {
+            done += static_cast<uint32_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (!WaitReady(m_fd, POLLIN, deadline)) throw CDeviceException();
+        } else {
+            throw CDeviceException();  // end of file or I/O error: the port has gone
+        }
+    }
+    std::memcpy(buffer, staging, length);
+}
+
+uint8_t CComDevice::ReadByte() {
+    uint8_t value = 0;
+    Read(&value, 1);
+    return value;
+}
+
+void CComDevice::ClearErrors() {
+    // The line keeps no sticky error state here; there is nothing to clear.
+    if (m_fd < 0) throw CDeviceException();
+}
+
+void CComDevice::PurgeReceive() {
+    if (m_fd < 0 || ::tcflush(m_fd, TCIFLUSH) != 0) throw CDeviceException();
+}
+
+void CComDevice::PurgeTransmit() {
+    if (m_fd < 0 || ::tcflush(m_fd, TCOFLUSH) != 0) throw CDeviceException();
+}
+
+void OpenComPort(CComDevice& device, const std::string& portName, uint8_t baudIndex,
+                 uint32_t timeoutMs) {
+    if (!device.Open(portName, BaudIndexToRate(baudIndex), timeoutMs))
+        throw com_port_exception::FromErrno(device.LastError());
+}

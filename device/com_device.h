@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "device/basic_device.h"
+
+// A serial port as a byte channel (POSIX termios). Opened exclusively, 8-N-1 without handshake,
+// DTR and RTS off. Every Read or Write call finishes within the time-out in total or throws.
+class CComDevice : public CBasicDevice {
+public:
+    CComDevice() = default;
+    ~CComDevice() override;
+    CComDevice(const CComDevice&) = delete;
+    CComDevice& operator=(const CComDevice&) = delete;
+
+    // Opens and configures the port; closes a port held before, even when the new open fails.
+    // A name without '/' is taken under /dev/. Only terminal devices are opened. On false,
+    // LastError() holds the errno that tells why.
+    bool Open(const std::string& portName, uint32_t baudRate, uint32_t timeoutMs);
+    int LastError() const { return m_lastError; }
+
+    uint32_t GetBaudRate() const;
+    void SetBaudRate(uint32_t baudRate);
+    uint32_t GetTimeout() const { return m_timeoutMs; }
+    void SetTimeout(uint32_t timeoutMs) { m_timeoutMs = timeoutMs; }
+
+    bool IsOpen() const override { return m_fd >= 0; }
+    void Write(const uint8_t* data, uint32_t length) override;
+    void WriteByte(uint8_t value) override;
+    void Read(uint8_t* buffer, uint32_t length) override;
+    uint8_t ReadByte() override;
+    void ClearErrors() override;
+    void PurgeReceive() override;
+    void PurgeTransmit() override;
+
+private:
+    void Close();
+    bool OpenTerminal(const std::string& path);
+    void Configure(uint32_t baudRate, uint32_t timeoutMs);
+
+    int m_fd = -1;
+    int m_lastError = 0;
+    uint32_t m_timeoutMs = 0;
+};
+
+// Opens `device` on `portName` at the speed of `baudIndex`; throws com_port_exception with the
+// reason's text when the port cannot be opened.
+void OpenComPort(CComDevice& device, const std::string& portName, uint8_t baudIndex,
+                 uint32_t timeoutMs);

@@ -1,0 +1,23 @@
+#pragma once
+// Throwing forms of the device commands. The commands themselves are CDeviceProtocol members
+// that return result codes (packet_protocol.h).
+
+#include <cstdint>
+
+#include "device/packet_protocol.h"
+
+inline constexpr uint32_t kMemoryChunk = 128;  // every transfer of the program uses this size
+inline constexpr uint8_t kDefaultDeviceBaudIndex = 4;  // a device without the speed command
+
+// True when a device answers the information query at the port's current speed; false when
+// nothing answers. A device error throws. Stores the device code when asked.
+bool Ping(CDeviceProtocol& protocol, uint8_t* deviceCode = nullptr);
+
+// The device's speed index. With `assumeDefault`, a device without the speed command counts as 4.
+uint8_t GetDeviceBaudIndex(CDeviceProtocol& protocol, bool assumeDefault);
+
+void ResetTrigger(CDeviceProtocol& protocol);
+bool IsTriggerPressed(CDeviceProtocol& protocol);
+
+// Polls the trigger every 10 ms until it is pressed; only the user's stop ends it otherwise.
+bool WaitForTrigger(CDeviceProtocol& protocol);

@@ -1,0 +1,137 @@
+#include "device/com_device.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <termios.h>
+
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "device/device_exceptions.h"
+#include "tests/support/pty_pair.h"
+
+namespace {
+
+std::string OpenFailureText(const std::string& name) {
+    CComDevice device;
+    try {
+        OpenComPort(device, name, 2, 100);
+    } catch (const com_port_exception& e) {
+        EXPECT_FALSE(device.IsOpen());
+        return e.description();
+    }
+    return "opened";
+}
+
+}  // namespace
+
+TEST(ComDevice, ReadDeliversWholeAnswerOrNothing) {
+    PtyPair pty;
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty.SlavePath(), 9600, 200));
+
+    pty.Send({1, 2, 3, 4, 5, 6, 7, 8, 9});
+    uint8_t buffer[10] = {};
+    EXPECT_THROW(device.Read(buffer, 10), CDeviceException);
+    for (uint8_t b : buffer) EXPECT_EQ(b, 0) << "a short read must not deliver its bytes";
+
+    pty.Send({0xAA, 0xBB});
+    EXPECT_EQ(device.ReadByte(), 0xAA);
+    EXPECT_EQ(device.ReadByte(), 0xBB);
+    EXPECT_THROW(device.ReadByte(), CDeviceException);
+}
+
+TEST(ComDevice, WritesReachTheLineAndPurgeDropsPendingInput) {
+    PtyPair pty;
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty.SlavePath(), 115200, 200));
+    const uint8_t data[] = {0x02, 0x01, 0x9F};
+    device.Write(data, 3);
+    device.WriteByte(0x9E);
+    EXPECT_EQ(pty.Receive(4), (std::vector<uint8_t>{0x02, 0x01, 0x9F, 0x9E}));
+
+    pty.Send({7, 7, 7});
+    pty.Receive(1, 30);  // let the bytes settle in the input queue
+    device.PurgeReceive();
+    EXPECT_THROW(device.ReadByte(), CDeviceException);
+}
+
+TEST(ComDevice, OpenSetsTimeoutAndRawEightNoneOne) {
+    PtyPair pty;
+    termios messy{};
+    ::tcgetattr(pty.SlaveFd(), &messy);
+    messy.c_cflag |= PARENB | PARODD | CSTOPB | CRTSCTS;
+    messy.c_cflag = (messy.c_cflag & ~CSIZE) | CS7;
+    messy.c_iflag |= IXON | IXOFF | ICRNL;
+    messy.c_lflag |= ECHO | ICANON;
+    ::tcsetattr(pty.SlaveFd(), TCSANOW, &messy);
+
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty.SlavePath(), 19200, 500));
+    EXPECT_EQ(device.GetTimeout(), 500u);
+    EXPECT_EQ(device.GetBaudRate(), 19200u);
+    device.SetBaudRate(57600);
+    EXPECT_EQ(device.GetBaudRate(), 57600u);
+
+    termios tio = pty.SlaveSettings();
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL), 0u);
+    EXPECT_EQ(tio.c_lflag & (ECHO | ICANON), 0u);
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B57600));
+}
+
+TEST(ComDevice, PortHeldByAnotherOpenerIsBusy) {
+    PtyPair pty;
+    CComDevice holder;
+    ASSERT_TRUE(holder.Open(pty.SlavePath(), 9600, 100));
+    EXPECT_EQ(OpenFailureText(pty.SlavePath()), "COM-порт занят другим приложением");
+}
+
+TEST(ComDevice, ReopenClosesTheOldPortEvenWhenTheNewOpenFails) {
+    PtyPair pty;
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty.SlavePath(), 9600, 100));
+    EXPECT_FALSE(device.Open("/dev/veltor-no-such-port", 9600, 100));
+    EXPECT_FALSE(device.IsOpen());
+    CComDevice other;
+    EXPECT_TRUE(other.Open(pty.SlavePath(), 9600, 100)) << "the first port was not released";
+    // Closing releases the exclusive hold as well, so a third open after it works.
+    other.Open("", 9600, 100);
+    CComDevice third;
+    EXPECT_TRUE(third.Open(pty.SlavePath(), 9600, 100));
+}
+
+TEST(ComDevice, OnlyTerminalDevicesAreOpened) {
+    EXPECT_EQ(OpenFailureText(""), "COM-порт не задан");
+    EXPECT_EQ(OpenFailureText("/dev/veltor-no-such-port"), "COM-порт не доступен");
+    EXPECT_EQ(OpenFailureText("veltor-no-such-port"), "COM-порт не доступен");
+    EXPECT_EQ(OpenFailureText("/dev/null"), "COM-порт не доступен");
+    EXPECT_EQ(OpenFailureText(std::string(5000, 'x')), "COM-порт не задан");
+
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("settings.txt").toStdString();
+    std::ofstream(file) << "keep me";
+    EXPECT_EQ(OpenFailureText(file), "COM-порт не доступен");
+    EXPECT_EQ(OpenFailureText(dir.path().toStdString()), "COM-порт не доступен");
+    EXPECT_EQ(OpenFailureText(file + "/below-a-file"), "COM-порт не задан");
+    std::ifstream in(file);
+    std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "keep me");
+}
+
+TEST(ComDevice, OpenFailureTexts) {
+    EXPECT_EQ(com_port_exception::FromErrno(31).description(), "Ошибка открытия COM-порта (31)");
+    EXPECT_NE(com_port_exception::FromErrno(EACCES).description().find("dialout"),
+              std::string::npos);
+}
+
+TEST(ComDevice, VanishedPortFailsAtOnce) {
+    auto pty = std::make_unique<PtyPair>();
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty->SlavePath(), 9600, 5000));
+    pty->CloseMaster();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(device.ReadByte(), CDeviceException);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
