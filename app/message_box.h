@@ -33,3 +33,6 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // The executable's file name without its extension: the caption of every message box.
 QString ApplicationName();
+
+// The file name of `path` without its last extension ("my.app.exe" gives "my.app").
+QString FileNameWithoutExtension(const QString& path);

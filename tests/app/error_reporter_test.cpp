@@ -1,0 +1,161 @@
+#include "app/error_reporter.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "app/message_box.h"
+#include "app/ui_helpers.h"
+#include "device/device_exceptions.h"
+#include "imaging/run_loop.h"
+
+namespace {
+
+// What description() and what() say differ, so the test sees which one was used.
+class described_failure : public std::exception, public object_description {
+public:
+    described_failure() : object_description("Текст для пользователя") {}
+    const char* what() const noexcept override { return "internal text"; }
+};
+
+class CMessageException : public CException {
+public:
+    std::string ErrorMessage() const override { return "Toolkit failure"; }
+};
+
+// Captures every box instead of showing it.
+class ReporterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
+            boxes.push_back(request);
+            return MsgResult::Ok;
+        });
+    }
+    void TearDown() override { SetMessageBoxHandler(previous); }
+
+    void Report(const std::function<void()>& fail, bool quiet = false) {
+        try {
+            fail();
+        } catch (...) {
+            ReportCurrentException(quiet);
+        }
+    }
+    // Reports one failure and returns the text of the only box it showed.
+    QString ReportedText(const std::function<void()>& fail) {
+        boxes.clear();
+        Report(fail);
+        EXPECT_EQ(boxes.size(), 1u);
+        return boxes.empty() ? QString() : boxes.front().text;
+    }
+
+    MessageBoxHandler previous;
+    std::vector<MessageBoxRequest> boxes;
+};
+
+TEST_F(ReporterTest, StopAndTransportFailuresShowNothing) {
+    Report([] { throw stop_exception(0); });
+    Report([] { throw CDeviceException(); });
+    Report([] { throw CUserException(); });
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ReporterTest, EachFamilyShowsItsOwnText) {
+    EXPECT_EQ(ReportedText([] { throw described_failure(); }), "Текст для пользователя");
+    EXPECT_EQ(ReportedText([] { throw test_exception("Нет ответа"); }), "Нет ответа");
+    EXPECT_EQ(ReportedText([] { throw CMessageException(); }), "Toolkit failure");
+    EXPECT_EQ(ReportedText([] { throw CException(); }), "No error message is available.");
+    EXPECT_EQ(ReportedText([] { throw std::length_error("vector too long"); }), "vector too long");
+    EXPECT_EQ(ReportedText([] { throw 42; }), "Неизвестное исключение");
+}
+
+TEST_F(ReporterTest, BoxIsAnErrorWithOkTitledWithTheProgramName) {
+    Report([] { throw std::runtime_error("x"); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Error);
+    EXPECT_EQ(boxes[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(boxes[0].caption, "report_tests");
+}
+
+TEST_F(ReporterTest, BoxIsOwnedByTheActiveWindow) {
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    Report([] { throw std::runtime_error("x"); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, &window);
+}
+
+TEST_F(ReporterTest, QuietShowsNothingForAnyFamily) {
+    Report([] { throw test_exception("t"); }, true);
+    Report([] { throw CException(); }, true);
+    Report([] { throw std::runtime_error("x"); }, true);
+    Report([] { throw 1; }, true);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ReporterTest, NeverThrowsAndIgnoresACallOutsideAHandler) {
+    EXPECT_NO_THROW(ReportCurrentException(false));
+    EXPECT_TRUE(boxes.empty());
+    SetMessageBoxHandler([](const MessageBoxRequest&) -> MsgResult { throw std::bad_alloc(); });
+    EXPECT_NO_THROW(Report([] { throw std::runtime_error("x"); }));
+}
+
+TEST(MessageBoxTest, CaptionDropsOnlyTheLastExtension) {
+    EXPECT_EQ(FileNameWithoutExtension("/opt/veltor/veltor.bin"), "veltor");
+    EXPECT_EQ(FileNameWithoutExtension("/opt/my.app.exe"), "my.app");
+    EXPECT_EQ(FileNameWithoutExtension("/usr/bin/veltor"), "veltor");
+    EXPECT_EQ(ApplicationName(), "report_tests");
+}
+
+// The real box: modal over its owner, with the requested icon, buttons and default.
+TEST(MessageBoxTest, RealBoxIsModalAndReturnsTheButtonPressed) {
+    QWidget owner;
+    owner.show();
+    QMessageBox* seen = nullptr;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title, text;
+    bool defaultIsNo = false, ownedAndModal = false;
+    QTimer::singleShot(0, [&] {
+        seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!seen) return;
+        icon = seen->icon();
+        title = seen->windowTitle();
+        text = seen->text();
+        defaultIsNo = seen->defaultButton() == seen->button(QMessageBox::No);
+        ownedAndModal = seen->parentWidget() == &owner && seen->isModal();
+        seen->button(QMessageBox::Yes)->click();
+    });
+    MsgResult answer =
+        ShowMessageBox(&owner, "Прервать?", MsgIcon::Warning, MsgButtons::YesNo, MsgResult::No);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(answer, MsgResult::Yes);
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(title, "report_tests");
+    EXPECT_EQ(text, "Прервать?");
+    EXPECT_TRUE(defaultIsNo);
+    EXPECT_TRUE(ownedAndModal);
+}
+
+TEST(BusyCursorTest, NestedGuardsRestoreTheCursor) {
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    {
+        BusyCursor outer;
+        {
+            BusyCursor inner;
+        }
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
