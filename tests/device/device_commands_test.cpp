@@ -1,0 +1,149 @@
+#include "device/device_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "device/com_device.h"
+#include "tests/support/scripted_device.h"
+#include "tests/support/sim_port.h"
+
+namespace {
+
+using Bytes = ScriptedDevice::Bytes;
+
+class ScriptedCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
+        protocol.Attach(&port);
+    }
+    // The parameters of request `i` (the frame without start, length and check bytes).
+    Bytes Params(size_t i) {
+        Bytes frame = device.Requests().at(i);
+        return Bytes(frame.begin() + 3, frame.end() - 1);
+    }
+
+    ScriptedDevice device;
+    CComDevice port;
+    CDeviceProtocol protocol;
+};
+
+Bytes ReadAnswer(uint8_t count, uint8_t fill) {
+    Bytes payload{CMD_READ_MEMORY, 0x00};
+    payload.insert(payload.end(), count, fill);
+    return payload;
+}
+
+struct Progress {
+    std::vector<uint32_t> done;
+    const uint8_t* buffer = nullptr;
+    static void Record(const uint8_t* buffer, uint32_t done, uint32_t total, void* context) {
+        auto* self = static_cast<Progress*>(context);
+        self->done.push_back(done);
+        self->buffer = buffer;
+        EXPECT_EQ(total, 300u);
+    }
+};
+
+}  // namespace
+
+TEST_F(ScriptedCommands, ReadMemoryInChunksWithProgress) {
+    device.AnswerPayload(ReadAnswer(128, 1));
+    device.AnswerPayload(ReadAnswer(128, 2));
+    device.AnswerPayload(ReadAnswer(44, 3));
+    uint8_t buffer[300] = {};
+    Progress progress;
+    ASSERT_EQ(protocol.ReadMemory(0x200, buffer, 300, Progress::Record, &progress, 128), 0);
+
+    EXPECT_EQ(Params(0), (Bytes{0x00, 0x02, 0x00, 0x00, 128}));
+    EXPECT_EQ(Params(1), (Bytes{0x80, 0x02, 0x00, 0x00, 128}));
+    EXPECT_EQ(Params(2), (Bytes{0x00, 0x03, 0x00, 0x00, 44}));
+    EXPECT_EQ(progress.done, (std::vector<uint32_t>{128, 256, 300}));
+    EXPECT_EQ(progress.buffer, buffer);
+    EXPECT_EQ(buffer[127], 1);
+    EXPECT_EQ(buffer[128], 2);
+    EXPECT_EQ(buffer[299], 3);
+}
+
+TEST_F(ScriptedCommands, FailedChunkEndsTheTransferAndLeavesItsPartAlone) {
+    device.AnswerPayload(ReadAnswer(128, 1));
+    device.AnswerPayload({CMD_READ_MEMORY, 145});
+    uint8_t buffer[300] = {};
+    Progress progress;
+    EXPECT_EQ(protocol.ReadMemory(0x200, buffer, 300, Progress::Record, &progress, 128), 145);
+    EXPECT_EQ(progress.done, (std::vector<uint32_t>{128}));
+    EXPECT_EQ(buffer[128], 0);
+    EXPECT_EQ(device.Requests().size(), 2u);
+}
+
+TEST_F(ScriptedCommands, ThrowingCallbackEndsTheTransferBetweenChunks) {
+    device.AnswerPayload(ReadAnswer(128, 1));
+    device.AnswerPayload(ReadAnswer(128, 2));
+    auto stop = [](const uint8_t*, uint32_t, uint32_t, void*) { throw std::runtime_error("stop"); };
+    uint8_t buffer[300];
+    EXPECT_THROW(protocol.ReadMemory(0, buffer, 300, stop, nullptr, 128), std::runtime_error);
+    EXPECT_EQ(device.Requests().size(), 1u);
+}
+
+TEST_F(ScriptedCommands, WriteMemoryAddressAndData) {
+    EXPECT_EQ(protocol.WriteMemory(0x3E8, nullptr, 0, nullptr, nullptr, 128), 0);
+    EXPECT_TRUE(device.Requests().empty());
+
+    device.AnswerPayload({CMD_WRITE_MEMORY, 0x00});
+    const uint8_t data = 0x5A;
+    EXPECT_EQ(protocol.WriteMemory(0x3E8, &data, 1, nullptr, nullptr, 128), 0);
+    EXPECT_EQ(Params(0), (Bytes{0xE8, 0x03, 0x00, 0x00, 0x5A}));
+}
+
+TEST_F(ScriptedCommands, ZeroChunkIsRefusedInsteadOfLoopingForever) {
+    uint8_t data[4] = {};
+    EXPECT_THROW(protocol.WriteMemory(0, data, 4, nullptr, nullptr, 0), test_exception);
+    EXPECT_THROW(protocol.ReadMemory(0, data, 4, nullptr, nullptr, 0), test_exception);
+    EXPECT_TRUE(device.Requests().empty());
+}
+
+TEST_F(ScriptedCommands, TriggerFlag) {
+    device.AnswerPayload({CMD_TRIGGER, 0x00});
+    EXPECT_EQ(protocol.SetTrigger(true), 0);
+    EXPECT_EQ(Params(0), (Bytes{1}));
+    device.AnswerPayload({CMD_TRIGGER, 0x00});
+    ResetTrigger(protocol);
+    EXPECT_EQ(Params(1), (Bytes{0}));
+    device.AnswerPayload({CMD_TRIGGER, 0x00, 0x80});
+    EXPECT_TRUE(IsTriggerPressed(protocol));
+    device.AnswerPayload({CMD_TRIGGER, 0x00, 0x00});
+    EXPECT_FALSE(IsTriggerPressed(protocol));
+}
+
+TEST_F(ScriptedCommands, PingAndSpeedQueryOutcomes) {
+    uint8_t code = 0;
+    EXPECT_FALSE(Ping(protocol, &code));  // nothing answers
+    device.AnswerPayload({CMD_GET_INFO, 0x00, 0, 0, 0, 0, 200});
+    EXPECT_TRUE(Ping(protocol, &code));
+    EXPECT_EQ(code, 200);
+    device.AnswerPayload({CMD_GET_INFO, 115});
+    EXPECT_THROW(Ping(protocol), test_exception);
+
+    device.AnswerPayload({CMD_BAUD_RATE, 0x08});
+    EXPECT_EQ(GetDeviceBaudIndex(protocol, true), 4);
+    device.AnswerPayload({CMD_BAUD_RATE, 0x08});
+    try {
+        GetDeviceBaudIndex(protocol, false);
+        ADD_FAILURE() << "no exception";
+    } catch (const test_exception& e) {
+        EXPECT_EQ(e.description(), "(8) Команда не поддерживается");
+    }
+}
+
+TEST(SimCommands, WaitForTriggerReturnsOncePressed) {
+    SimPort sim;
+    ResetTrigger(sim.protocol);
+    std::thread presser([&] {
+        sim.scanner.WaitForRequests(4, std::chrono::seconds(5));
+        sim.scanner.PressTrigger();
+    });
+    EXPECT_TRUE(WaitForTrigger(sim.protocol));
+    presser.join();
+    EXPECT_GE(sim.Requests(CMD_TRIGGER).size(), 4u);
+}
