@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace scanner_sim {
@@ -207,7 +209,9 @@ void Scanner::Impl::Send(const Bytes& wire, double fromMs, uint32_t baud) {
       sent = due;
       continue;
     }
-    double nextMs = fromMs + (sent + 1) * byteMs;
+    // Wake about once a millisecond rather than once a byte, but exactly for the last byte.
+    double lastMs = fromMs + wire.size() * byteMs;
+    double nextMs = std::min(lastMs, std::max(fromMs + (sent + 1) * byteMs, now + 1.0));
     std::this_thread::sleep_until(start_ + std::chrono::duration_cast<Clock::duration>(
                                                std::chrono::duration<double, std::milli>(nextMs)));
   }
