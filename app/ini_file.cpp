@@ -1,0 +1,201 @@
+#include "app/ini_file.h"
+
+#include "app/atomic_file.h"
+#include "app/ini_line.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+bool HasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool IsValidName(std::string_view name) {
+    return !name.empty() && !HasLineBreakOrNul(name) && !IniIsBlank(name.front()) &&
+           !IniIsBlank(name.back());
+}
+
+bool IsValidSection(std::string_view name) {
+    return IsValidName(name) && name.find(']') == std::string_view::npos;
+}
+
+bool IsValidKey(std::string_view name) {
+    return IsValidName(name) && name.find('=') == std::string_view::npos &&
+           name.front() != ';' && name.front() != '#' && name.front() != '[';
+}
+
+}  // namespace
+
+IniFile::IniFile(QString path) : path_(std::move(path)) {}
+
+bool IniFile::Load() {
+    lines_.clear();
+    bom_.clear();
+    modified_ = false;
+    loadable_ = true;
+
+    QFileInfo info(path_);
+    if (!info.exists()) return true;
+    QFile file(path_);
+    loadable_ = info.isFile() && info.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly);
+    if (!loadable_) return false;
+    QByteArray content = file.read(kMaxFileSize + 1);
+    loadable_ = file.error() == QFileDevice::NoError && content.size() <= kMaxFileSize;
+    if (!loadable_) return false;
+    Parse(std::string_view(content.constData(), static_cast<size_t>(content.size())));
+    return true;
+}
+
+void IniFile::Parse(std::string_view content) {
+    if (content.starts_with(kBom)) {
+        bom_ = kBom;
+        content.remove_prefix(kBom.size());
+    }
+    while (!content.empty()) {
+        size_t newline = content.find('\n');
+        std::string_view text = content.substr(0, newline);
+        Line line;
+        if (newline == std::string_view::npos) {
+            content = {};
+        } else {
+            content.remove_prefix(newline + 1);
+            line.eol = "\n";
+            if (text.ends_with('\r')) {
+                text.remove_suffix(1);
+                line.eol = "\r\n";
+            }
+        }
+        line.text = text;
+        lines_.push_back(std::move(line));
+    }
+}
+
+size_t IniFile::FindSection(std::string_view section) const {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        auto name = IniSectionName(lines_[i].text);
+        if (name && IniNamesEqual(*name, section)) return i;
+    }
+    return kNotFound;
+}
+
+size_t IniFile::SectionEnd(size_t header) const {
+    size_t i = header + 1;
+    while (i < lines_.size() && !IniSectionName(lines_[i].text)) ++i;
+    return i;
+}
+
+size_t IniFile::FindKey(size_t header, std::string_view key) const {
+    for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+        auto line = IniKey(lines_[i].text);
+        if (line && IniNamesEqual(line->key, key)) return i;
+    }
+    return kNotFound;
+}
+
+std::optional<std::string> IniFile::FindValue(const QString& section,
+                                             const QString& key) const {
+    size_t header = FindSection(Utf8(section));
+    if (header == kNotFound) return std::nullopt;
+    size_t index = FindKey(header, Utf8(key));
+    if (index == kNotFound) return std::nullopt;
+    std::string_view text = lines_[index].text;
+    auto line = IniKey(text);
+    return std::string(IniUnquote(text.substr(line->valueBegin, line->valueEnd - line->valueBegin)));
+}
+
+int32_t IniFile::ReadInt(const QString& section, const QString& key,
+                         int32_t defaultValue) const {
+    auto value = FindValue(section, key);
+    if (!value || value->empty()) return defaultValue;
+    return IniParseInt(*value);
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key,
+                            const QString& defaultValue) const {
+    auto value = FindValue(section, key);
+    return value ? QString::fromStdString(*value) : defaultValue;
+}
+
+bool IniFile::WriteInt(const QString& section, const QString& key, int32_t value) {
+    return Write(Utf8(section), Utf8(key), std::to_string(value));
+}
+
+bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    return Write(Utf8(section), Utf8(key), Utf8(value));
+}
+
+bool IniFile::Write(const std::string& section, const std::string& key,
+                    const std::string& value) {
+    if (!IsValidSection(section) || !IsValidKey(key) || HasLineBreakOrNul(value)) return false;
+    modified_ = true;
+    size_t header = FindSection(section);
+    if (header == kNotFound) {
+        AppendSection(section, key + "=" + value);
+        return true;
+    }
+    size_t index = FindKey(header, key);
+    if (index != kNotFound) {
+        std::string& text = lines_[index].text;
+        auto line = IniKey(text);
+        text.replace(line->valueBegin, line->valueEnd - line->valueBegin, value);
+        return true;
+    }
+    size_t last = header;
+    for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+        if (IniKey(lines_[i].text)) last = i;
+    }
+    InsertLine(last, key + "=" + value);
+    return true;
+}
+
+// Inserts a line after line `after`. The new line takes over that line's ending, so a file
+// whose last line had no line ending still has none.
+void IniFile::InsertLine(size_t after, std::string text) {
+    Line line{std::move(text), lines_[after].eol};
+    if (lines_[after].eol.empty()) lines_[after].eol = DefaultEol();
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
+}
+
+void IniFile::AppendSection(const std::string& section, const std::string& keyLine) {
+    const std::string eol = DefaultEol();
+    if (!lines_.empty()) {
+        if (lines_.back().eol.empty()) lines_.back().eol = eol;
+        if (!IniTrim(lines_.back().text).empty()) lines_.push_back({"", eol});
+    }
+    lines_.push_back({"[" + section + "]", eol});
+    lines_.push_back({keyLine, eol});
+}
+
+std::string IniFile::DefaultEol() const {
+    for (const Line& line : lines_) {
+        if (!line.eol.empty()) return line.eol;
+    }
+    return "\n";
+}
+
+std::string IniFile::Content() const {
+    std::string content = bom_;
+    for (const Line& line : lines_) content += line.text + line.eol;
+    return content;
+}
+
+bool IniFile::Save() {
+    if (!loadable_) return false;
+    if (!modified_) return true;
+    const QByteArray path = QFile::encodeName(path_);
+    if (QFileInfo::exists(path_) && access(path.constData(), W_OK) != 0) return false;
+    if (!WriteFileAtomically(path.toStdString(), Content())) return false;
+    modified_ = false;
+    return true;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The settings file: a private-profile INI file read and written through the four profile
+// operations, changed in place so that everything the program does not write (comments, blank
+// lines, unknown keys and sections, line endings, a UTF-8 byte-order mark) stays byte for byte.
+//
+// Use: construct over a path, Load() once, read and write any number of values in memory, then
+// Save() once. Reads see the file as loaded plus the writes made since.
+//
+//   IniFile ini(profilePath);
+//   ini.Load();
+//   int speed = ini.ReadInt("Connect", "BaudRate", 2);
+//   ini.WriteInt("Connect", "BaudRate", speed);
+//   ini.Save();
+//
+// Rules of the format:
+// - "[Name]" starts a section; "Key=Value" lines belong to the section above them. Lines before
+//   the first section, comments (';' or '#') and other lines are kept but never matched.
+// - Section and key names match without regard to case; a backslash is an ordinary character,
+//   so "ImageAcquisition\Snapshot" is one section. The first matching section and, within it,
+//   the first matching key win.
+// - Values are trimmed of blanks; one pair of surrounding quotes is removed when reading.
+// - A write replaces the value bytes in place, or adds the key after the last key of its
+//   section, or adds the section (with a blank line before it) at the end of the file. New lines
+//   take the file's own line ending (that of its first line; LF for a new file).
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IniFile {
+public:
+    explicit IniFile(QString path);
+
+    const QString& Path() const { return path_; }
+
+    // Reads the file. A missing file loads as empty (a later Save creates it). A file that
+    // exists but cannot be read, is not a regular file or is implausibly large (over 16 MiB) is
+    // not taken: reads give their defaults, Save refuses to replace it, and false is returned.
+    bool Load();
+
+    // The integer reader: leading blanks, optional sign, leading digits; text after them is
+    // ignored, a value without digits reads as 0; a missing key or an empty value gives
+    // `defaultValue`.
+    int32_t ReadInt(const QString& section, const QString& key, int32_t defaultValue) const;
+
+    // The value, or `defaultValue` when the key is missing. A present empty value reads as "".
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+
+    // Writes are made in memory. They return false and change nothing for a name or value the
+    // format cannot hold: an empty name, a line break or NUL anywhere, a blank at either end of
+    // a name, '=' or a leading ';', '#' or '[' in a key, ']' in a section name.
+    bool WriteInt(const QString& section, const QString& key, int32_t value);  // as "%d"
+    bool WriteString(const QString& section, const QString& key, const QString& value);
+
+    // Replaces the file atomically with the contents in memory (temporary file in the same
+    // directory, flushed to the disk, renamed over the old one). Returns false, leaving the old
+    // file exactly as it was, when the file was not loadable, exists read-only, or any step
+    // fails (no directory, disk full, ...). With nothing written since loading it does nothing
+    // and returns true.
+    bool Save();
+
+private:
+    struct Line {
+        std::string text;  // without the line ending
+        std::string eol;   // "\n", "\r\n", or "" for a last line without one
+    };
+    static constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+    void Parse(std::string_view content);
+    size_t FindSection(std::string_view section) const;
+    size_t SectionEnd(size_t header) const;
+    size_t FindKey(size_t header, std::string_view key) const;
+    std::optional<std::string> FindValue(const QString& section, const QString& key) const;
+    bool Write(const std::string& section, const std::string& key, const std::string& value);
+    void InsertLine(size_t after, std::string text);
+    void AppendSection(const std::string& section, const std::string& keyLine);
+    std::string DefaultEol() const;
+    std::string Content() const;
+
+    QString path_;
+    std::string bom_;
+    std::vector<Line> lines_;
+    bool loadable_ = true;
+    bool modified_ = false;
+};

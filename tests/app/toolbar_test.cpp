@@ -1,0 +1,139 @@
+#include "app/toolbar_dlg.h"
+
+#include "app/dialog_units.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using T = CToolbarDlg;
+
+class ToolbarTest : public testing::Test {
+protected:
+    ToolbarTest() : commands_(&toolbar_, &CToolbarDlg::command) {
+        toolbar_.show();
+    }
+
+    QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(toolbar_.Control(id)); }
+    QComboBox* ModeList() { return qobject_cast<QComboBox*>(toolbar_.Control(T::IDC_MODE_LIST)); }
+
+    void Click(int id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+
+    QList<int> Commands() {
+        QList<int> ids;
+        for (const QList<QVariant>& call : commands_) ids << call.at(0).toInt();
+        return ids;
+    }
+
+    CToolbarDlg toolbar_;
+    QSignalSpy commands_;
+};
+
+TEST(DialogUnitsTest, ConvertsFromTheFontsCharacterSize) {
+    QFont font = QApplication::font();
+    font.setPixelSize(13);
+    DialogUnits units(font);
+    QFontMetrics metrics(font);
+    int letters = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(units.BaseWidth(), qRound(letters / 52.0));
+    EXPECT_EQ(units.BaseHeight(), metrics.height());
+    EXPECT_EQ(units.X(4), units.BaseWidth());
+    EXPECT_EQ(units.Y(8), units.BaseHeight());
+    EXPECT_EQ(units.X(6), qRound(6 * units.BaseWidth() / 4.0));
+    EXPECT_EQ(units.Y(-12), -qRound(12 * units.BaseHeight() / 8.0));
+}
+
+TEST_F(ToolbarTest, ControlsSitAtTheirPlacesInTabOrder) {
+    DialogUnits units;
+    EXPECT_EQ(toolbar_.size(), units.Size(228, 14));
+    const struct { int id, x, width; } places[] = {
+        {T::IDC_START, 0, 16},     {T::IDC_STOP, 16, 16},       {T::IDC_COPY, 40, 16},
+        {T::IDC_SETTINGS, 56, 16}, {T::IDC_MODE_LIST, 108, 96}, {T::IDC_IMAGE_PARAMS, 212, 16},
+    };
+    QWidget* previous = nullptr;
+    for (const auto& place : places) {
+        QWidget* control = toolbar_.Control(place.id);
+        ASSERT_NE(control, nullptr) << place.id;
+        EXPECT_EQ(control->geometry(), units.Rect(place.x, 0, place.width, 14)) << place.id;
+        EXPECT_TRUE(control->isVisible());
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << place.id;
+        if (previous) {
+            EXPECT_EQ(previous->nextInFocusChain(), control) << place.id;
+        }
+        previous = control;
+    }
+    EXPECT_EQ(toolbar_.Control(1009), nullptr);
+    EXPECT_TRUE(qobject_cast<QPushButton*>(toolbar_.Control(T::IDC_START))->isDefault());
+}
+
+TEST_F(ToolbarTest, ButtonsShowIconsAndNameThemselvesByTheirCaptions) {
+    const struct { int id; const char* caption; } buttons[] = {
+        {T::IDC_START, "Старт"},
+        {T::IDC_STOP, "Стоп"},
+        {T::IDC_COPY, "Копировать"},
+        {T::IDC_SETTINGS, "Настройки..."},
+        {T::IDC_IMAGE_PARAMS, "Параметры изображения..."},
+    };
+    for (const auto& button : buttons) {
+        QAbstractButton* control = Button(button.id);
+        EXPECT_EQ(control->toolTip(), QString::fromUtf8(button.caption));
+        EXPECT_EQ(control->accessibleName(), QString::fromUtf8(button.caption));
+        EXPECT_FALSE(control->icon().pixmap(16, 16).isNull()) << button.caption;
+    }
+    EXPECT_EQ(ModeList()->accessibleDescription(), "Режим получения");
+}
+
+TEST_F(ToolbarTest, ModeListHoldsTheFiveModesAndItsTooltipIsTheSelection) {
+    ASSERT_EQ(ModeList()->count(), 5);
+    EXPECT_EQ(ModeList()->itemText(4), "Видео+Снимок (курок)");
+    EXPECT_EQ(toolbar_.ModeSelection(), 0);
+    EXPECT_EQ(ModeList()->toolTip(), "Снимок");
+
+    toolbar_.SetModeSelection(3);
+    EXPECT_EQ(toolbar_.ModeSelection(), 3);
+    EXPECT_EQ(ModeList()->toolTip(), "Видео (курок)");
+
+    toolbar_.SetModeSelection(7);  // as a stored mode out of range does
+    EXPECT_EQ(toolbar_.ModeSelection(), -1);
+    EXPECT_EQ(ModeList()->toolTip(), "");
+    EXPECT_TRUE(Commands().isEmpty()) << "the list's own changes are not forwarded";
+}
+
+TEST_F(ToolbarTest, EnabledButtonsForwardClicksAndDisabledOnesNothing) {
+    for (int id = T::IDC_START; id <= T::IDC_IMAGE_PARAMS; ++id) Click(id);
+    EXPECT_EQ(Commands(), (QList<int>{1003, 1004, 1005, 1006, 1007}));
+
+    commands_.clear();
+    toolbar_.EnableControl(T::IDC_START, false);
+    toolbar_.EnableControl(T::IDC_SETTINGS, false);
+    for (int id = T::IDC_START; id <= T::IDC_IMAGE_PARAMS; ++id) Click(id);
+    EXPECT_EQ(Commands(), (QList<int>{1004, 1005, 1007}));
+    EXPECT_FALSE(toolbar_.Control(T::IDC_START)->isEnabled());
+
+    commands_.clear();
+    toolbar_.EnableControl(T::IDC_START, true);
+    toolbar_.FocusControl(T::IDC_START);
+    QTest::keyClick(Button(T::IDC_START), Qt::Key_Space);
+    EXPECT_EQ(Commands(), QList<int>{1003}) << "the keyboard works as well";
+}
+
+TEST_F(ToolbarTest, OnlyTheProgramPressesTheImageParametersButton) {
+    Click(T::IDC_IMAGE_PARAMS);
+    EXPECT_FALSE(toolbar_.IsImageParamsChecked());
+    toolbar_.SetImageParamsChecked(true);
+    Click(T::IDC_IMAGE_PARAMS);
+    EXPECT_TRUE(toolbar_.IsImageParamsChecked());
+    EXPECT_TRUE(Button(T::IDC_IMAGE_PARAMS)->isCheckable());
+    toolbar_.SetImageParamsChecked(false);
+    EXPECT_FALSE(toolbar_.IsImageParamsChecked());
+    EXPECT_EQ(Commands(), (QList<int>{1007, 1007}));
+}
+
+}  // namespace
