@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 
 #include "tests/sim/sim_client.h"
@@ -90,6 +91,25 @@ TEST(SimFraming, RequestAtWrongSpeedIsNotAnswered) {
   EXPECT_EQ(log[0].deviceBaud, 115200u);
   EXPECT_EQ(log[0].note, "wrong speed");
   EXPECT_EQ(log[1].status, 0);
+}
+
+TEST(SimFraming, PacedAnswerIsCompleteAndNeverFasterThanTheLine) {
+  scanner_sim::Config config;
+  config.baudIndex = 5;
+  config.pacing = true;
+  config.images = {Bytes(300, 0x41)};
+  Scanner scanner(config);
+  SimClient client(scanner.SlavePath(), 57600);
+  ASSERT_TRUE(client.Transact(0x9C, {0x07, 0x00, 0x00, 0x01, 0x01}));
+  auto start = std::chrono::steady_clock::now();
+  auto answer = client.Transact(0x9D, {0x18, 0x00, 0x00, 0x01, 128});
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_TRUE(answer);
+  Bytes expected{0x9D, 0x00};
+  expected.resize(130, 0x41);
+  EXPECT_EQ(*answer, expected);
+  // 9 request and 133 answer bytes of 10 bits at 57600 bit/s take at least 24.6 ms.
+  EXPECT_GE(elapsed, std::chrono::microseconds(142 * 10 * 1000000 / 57600));
 }
 
 TEST(SimFraming, SlaveKeepsSettingsBetweenOpensAndLinkFollowsLifetime) {

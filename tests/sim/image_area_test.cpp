@@ -57,6 +57,11 @@ TEST(SimImageArea, HeaderAndRequestHandshakeServeGeneratedBitmap) {
   EXPECT_EQ(image[0], 'B');
   EXPECT_EQ(image[18], 32);
   EXPECT_EQ(image[22], 16);
+  Bytes longest = Address(24);
+  longest.push_back(254);
+  auto full = client.Transact(0x9D, longest);  // a 256-byte payload: length byte 0
+  ASSERT_TRUE(full);
+  EXPECT_EQ(Bytes(full->begin() + 2, full->end()), Bytes(image.begin(), image.begin() + 254));
   Bytes past = Address(24 + n - 1);
   past.push_back(2);
   EXPECT_EQ(client.Transact(0x9D, past), (Bytes{0x9D, 145}));

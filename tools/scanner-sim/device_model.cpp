@@ -9,6 +9,7 @@ constexpr uint8_t kStatusBadParameters = 4;
 constexpr uint8_t kStatusNotSupported = 8;
 constexpr uint8_t kStatusBadBlockSize = 144;
 constexpr uint8_t kStatusOutOfRange = 145;
+constexpr std::size_t kMaxReadCount = 254;
 
 uint32_t Le32(const Bytes& b, std::size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -131,7 +132,8 @@ Answer DeviceModel::ReadMemory(const Bytes& params, double nowMs) {
   if (params.size() != 5) return {kStatusBadParameters, {}};
   uint32_t address = Le32(params, 0);
   std::size_t count = params[4];
-  if (count == 0) return {kStatusBadBlockSize, {}};
+  // 255 bytes would need a 257-byte answer payload, more than a frame can carry.
+  if (count == 0 || count > kMaxReadCount) return {kStatusBadBlockSize, {}};
   Answer answer;
   if (address >= kIdentityAddress && address < kIdentityAddress + 8) {
     uint32_t offset = address - kIdentityAddress;
