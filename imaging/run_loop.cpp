@@ -109,6 +109,18 @@ const WaitClock& SystemWaitClock() {
     return clock;
 }
 
+namespace {
+const WaitClock* g_defaultClock = nullptr;
+}
+
+const WaitClock& DefaultWaitClock() { return g_defaultClock ? *g_defaultClock : SystemWaitClock(); }
+
+ScopedWaitClock::ScopedWaitClock(const WaitClock& clock) : m_previous(g_defaultClock) {
+    g_defaultClock = &clock;
+}
+
+ScopedWaitClock::~ScopedWaitClock() { g_defaultClock = m_previous; }
+
 bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32_t limit,
                const WaitClock& clock) {
     const uint32_t start = clock.now();

@@ -51,6 +51,21 @@ struct WaitClock {
 // steady_clock milliseconds truncated to 32 bits; sleeps 1 ms.
 const WaitClock& SystemWaitClock();
 
+// The clock of every wait that is not given one: the system clock, or the one a test installed
+// with ScopedWaitClock (so that a 20 s device time-out can pass without waiting 20 s).
+const WaitClock& DefaultWaitClock();
+
+class ScopedWaitClock {
+public:
+    explicit ScopedWaitClock(const WaitClock& clock);
+    ~ScopedWaitClock();
+    ScopedWaitClock(const ScopedWaitClock&) = delete;
+    ScopedWaitClock& operator=(const ScopedWaitClock&) = delete;
+
+private:
+    const WaitClock* m_previous;
+};
+
 constexpr uint32_t kWaitForever = 0xFFFFFFFF;
 
 using WaitCondition = bool (*)(void* context);
@@ -60,6 +75,6 @@ using WaitCondition = bool (*)(void* context);
 // false when `limit` ms have passed (kWaitForever: no limit). Without a condition it is a delay
 // of at least `limit` ms. Throws what PumpMessages or the condition throws.
 bool WaitUntil(WaitCondition condition, void* context, uint32_t interval, uint32_t limit,
-               const WaitClock& clock = SystemWaitClock());
+               const WaitClock& clock = DefaultWaitClock());
 bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32_t limit,
-               const WaitClock& clock = SystemWaitClock());
+               const WaitClock& clock = DefaultWaitClock());

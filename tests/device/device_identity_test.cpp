@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/device_commands.h"
+#include "tests/support/fast_clock.h"
 #include "tests/support/sim_port.h"
 
 namespace {
@@ -112,4 +113,17 @@ TEST(DeviceIdentityTexts, NamesVersionsAndSerials) {
     EXPECT_EQ(FormatVersion(0xFFFF), "255.255");
     EXPECT_EQ(FormatSerialNumber(0xFFFFFFFF), "-");
     EXPECT_EQ(FormatSerialNumber(4294967294u), "4294967294");
+}
+
+TEST(DeviceIdentity, WorkingProgramThatCannotStartLeavesItsPartInvalid) {
+    FastWaitClock fast;
+    scanner_sim::Config config = InLoaderMode();
+    config.workingProgramStarts = false;
+    SimPort sim(config);
+    DeviceIdentity identity;
+    ReadDeviceIdentity(sim.protocol, identity);
+    EXPECT_FALSE(identity.firmwareInfoValid);
+    EXPECT_EQ(identity.atmegaLoaderVersion, config.atmega.loaderVersion);
+    EXPECT_EQ(identity.blackfinHardwareVersion, config.blackfin.hardwareVersion);
+    EXPECT_EQ(sim.scanner.Mode(), 1);
 }

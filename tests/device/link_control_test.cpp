@@ -4,6 +4,7 @@
 
 #include "device/baud_rate.h"
 #include "device/device_commands.h"
+#include "tests/support/fast_clock.h"
 #include "tests/support/sim_port.h"
 
 namespace {
@@ -130,4 +131,21 @@ TEST(ChangeMode, FindsTheDeviceAgainAfterSilenceAtAnotherSpeed) {
     ChangeMode(sim.protocol, kModeWorking);
     EXPECT_EQ(sim.scanner.Mode(), 0);
     EXPECT_EQ(sim.port.GetBaudRate(), 115200u);
+}
+
+TEST(ChangeMode, DevicePresentButUnchangedAfterTheLimit) {
+    FastWaitClock fast;
+    scanner_sim::Config config;
+    config.initialState = {0x02, 0x02, 0x00, 0x80};
+    config.workingProgramStarts = false;
+    SimPort sim(config);
+    EXPECT_EQ(FailureText([&] { ChangeMode(sim.protocol, kModeWorking); }), "Ошибка смены режима");
+    EXPECT_GT(sim.Requests(CMD_STATE).size(), 4u) << "the mode was requested on every poll";
+}
+
+TEST(ChangeMode, DeviceGoneAfterTheLimitIsNoLink) {
+    FastWaitClock fast;
+    SimPort sim({}, 9600, 50);
+    sim.scanner.GoSilentAfter(2);  // the state query and the mode request, then nothing
+    EXPECT_EQ(FailureText([&] { ChangeMode(sim.protocol, kModeLoader); }), "(-1) Нет связи");
 }

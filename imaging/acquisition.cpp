@@ -1,0 +1,144 @@
+#include "imaging/acquisition.h"
+
+#include <QImage>
+#include <QWidget>
+#include <algorithm>
+#include <vector>
+
+#include "app/error_reporter.h"
+#include "app/message_box.h"
+#include "app/string_table.h"
+#include "app/ui_helpers.h"
+#include "device/baud_rate.h"
+#include "device/com_device.h"
+#include "device/device_commands.h"
+#include "device/link_control.h"
+#include "imaging/image_area.h"
+#include "imaging/image_decoder.h"
+#include "imaging/run_loop.h"
+
+namespace {
+
+struct Transfer {
+    AcquisitionHost* host;
+    uint32_t startTick;
+};
+
+// Progress after every block: percent and byte rate in the status line, then the window's
+// events, where a Stop ends the transfer.
+void ShowTransferProgress(const uint8_t*, uint32_t done, uint32_t total, void* context) {
+    auto& transfer = *static_cast<Transfer*>(context);
+    const uint32_t elapsed = SystemWaitClock().now() - transfer.startTick;
+    const uint64_t percent = uint64_t{done} * 100 / total;
+    const uint64_t rate = uint64_t{done} * 1000 / (uint64_t{elapsed} + 1);
+    transfer.host->SetStatusText(QString::fromStdString(
+        FormatText(IDS_PROGRESS, static_cast<unsigned>(percent),
+                   static_cast<unsigned>(std::min<uint64_t>(rate, UINT32_MAX)))));
+    PumpMessages();
+}
+
+// Brings the window forward before a failure is shown.
+void Attention(QWidget* window) {
+    FlashIfInactive(window);
+    if (window) window->window()->raise();
+}
+
+MsgResult Ask(AcquisitionHost& host, const QString& text, MsgResult defaultButton) {
+    FlashIfInactive(host.Window());
+    return ShowMessageBox(host.Window(), text, MsgIcon::Warning, MsgButtons::YesNo,
+                          defaultButton);
+}
+
+// Leaves the image-load state; asks before giving up when the user stops it again or it fails.
+void FinalLeave(CDeviceProtocol& protocol, AcquisitionHost& host) {
+    for (;;) {
+        try {
+            LeaveImageLoad(protocol);
+            return;
+        } catch (const stop_exception&) {
+            if (Ask(host, LoadText(IDS_ASK_ABORT_LEAVE), MsgResult::No) == MsgResult::Yes) return;
+        } catch (const test_exception& e) {
+            const QString text = QString::fromStdString(
+                FormatText(IDS_ASK_RETRY_LEAVE, e.description().c_str()));
+            if (Ask(host, text, MsgResult::Yes) == MsgResult::No) return;
+        }
+    }
+}
+
+void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
+    switch (mode) {
+        case Snapshot:
+            AcquireImage(protocol, host, host.SnapshotParameters());
+            break;
+        case Video:
+            for (;;) AcquireImage(protocol, host, host.VideoParameters());
+        case SnapshotByTrigger:
+            for (;;) {
+                ResetTrigger(protocol);
+                host.SetStatusText(LoadText(IDS_WAITING_TRIGGER));
+                WaitForTrigger(protocol);
+                AcquireImage(protocol, host, host.SnapshotParameters());
+            }
+        case VideoByTrigger:
+        case VideoThenSnapshotByTrigger:
+            ResetTrigger(protocol);
+            while (!IsTriggerPressed(protocol))
+                AcquireImage(protocol, host, host.VideoParameters());
+            if (mode == VideoThenSnapshotByTrigger)
+                AcquireImage(protocol, host, host.SnapshotParameters());
+            break;
+        default:
+            break;  // an unknown mode acquires nothing
+    }
+}
+
+}  // namespace
+
+uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName,
+                             uint8_t speedIndex, uint32_t timeoutMs) {
+    CComDevice port;
+    OpenComPort(port, portName, speedIndex, timeoutMs);
+    CDeviceProtocol protocol;
+    protocol.Attach(&port);
+    if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
+
+    const uint8_t saved = GetDeviceBaudIndex(protocol, true);
+    SetDeviceBaudIndex(protocol, kMaxBaudIndex, true);
+    RunAcquisition(protocol, host);
+    SetDeviceBaudIndex(protocol, saved, true);
+
+    const uint8_t finalIndex = BaudRateToIndex(port.GetBaudRate());
+    FlashIfInactive(host.Window());
+    return finalIndex;
+}
+
+void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
+    bool leaveDue = false;
+    try {
+        CheckImageSupport(protocol);
+        LeaveImageLoad(protocol);  // nothing left over from an earlier run
+        leaveDue = true;
+        RunMode(protocol, host, std::max(host.SelectedMode(), 0));
+    } catch (...) {
+        Attention(host.Window());
+        ReportCurrentException(false);
+    }
+    if (leaveDue) FinalLeave(protocol, host);
+}
+
+void AcquireImage(CDeviceProtocol& protocol, AcquisitionHost& host,
+                  const ImageParameters& params) {
+    RequestImage(protocol, params);
+    const ImageLocation where = LocateImage(protocol);
+    std::vector<uint8_t> buffer(where.size);
+
+    Transfer transfer{&host, SystemWaitClock().now()};
+    CheckStatus(protocol.ReadMemory(where.address, buffer.data(), where.size,
+                                    ShowTransferProgress, &transfer, kMemoryChunk));
+
+    QImage image;
+    if (DecodeImage(image, buffer.data(), where.size)) {
+        host.ShowImage(image);
+        PumpMessages();  // paint it now, the next image may take a while
+    }
+}
