@@ -51,8 +51,13 @@ MsgResult ShowQtBox(const MessageBoxRequest& request) {
 
 MsgResult ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon, MsgButtons buttons,
                          MsgResult defaultButton) {
+    return ShowCaptionedMessageBox(owner, ApplicationName(), text, icon, buttons, defaultButton);
+}
+
+MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const QString& text,
+                                  MsgIcon icon, MsgButtons buttons, MsgResult defaultButton) {
     if (!owner) owner = QApplication::activeWindow();
-    const MessageBoxRequest request{owner, ApplicationName(), text, icon, buttons, defaultButton};
+    const MessageBoxRequest request{owner, caption, text, icon, buttons, defaultButton};
     // A copy, so a handler may replace itself while it runs.
     const MessageBoxHandler handler = Handler();
     return handler ? handler(request) : ShowQtBox(request);

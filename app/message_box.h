@@ -13,7 +13,7 @@ enum class MsgResult { Ok, Yes, No };
 
 struct MessageBoxRequest {
     QWidget* owner;
-    QString caption;  // the executable's file name without extension
+    QString caption;  // the executable's file name without extension, unless the caller chose one
     QString text;
     MsgIcon icon;
     MsgButtons buttons;
@@ -27,6 +27,11 @@ using MessageBoxHandler = std::function<MsgResult(const MessageBoxRequest&)>;
 MsgResult ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon,
                          MsgButtons buttons = MsgButtons::Ok,
                          MsgResult defaultButton = MsgResult::Ok);
+
+// As ShowMessageBox, titled with `caption` instead of the application's name.
+MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const QString& text,
+                                  MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                                  MsgResult defaultButton = MsgResult::Ok);
 
 // Replaces the handler; returns the previous one. An empty handler restores the real boxes.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
