@@ -43,16 +43,16 @@ bool IniFile::Load() {
     lines_.clear();
     bom_.clear();
     modified_ = false;
-    loadable_ = true;
+    loaded_ = true;
 
     QFileInfo info(path_);
     if (!info.exists()) return true;
     QFile file(path_);
-    loadable_ = info.isFile() && info.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly);
-    if (!loadable_) return false;
+    loaded_ = info.isFile() && info.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly);
+    if (!loaded_) return false;
     QByteArray content = file.read(kMaxFileSize + 1);
-    loadable_ = file.error() == QFileDevice::NoError && content.size() <= kMaxFileSize;
-    if (!loadable_) return false;
+    loaded_ = file.error() == QFileDevice::NoError && content.size() <= kMaxFileSize;
+    if (!loaded_) return false;
     Parse(std::string_view(content.constData(), static_cast<size_t>(content.size())));
     return true;
 }
@@ -191,7 +191,7 @@ std::string IniFile::Content() const {
 }
 
 bool IniFile::Save() {
-    if (!loadable_) return false;
+    if (!loaded_) return false;
     if (!modified_) return true;
     const QByteArray path = QFile::encodeName(path_);
     if (QFileInfo::exists(path_) && access(path.constData(), W_OK) != 0) return false;

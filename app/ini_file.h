@@ -59,9 +59,9 @@ public:
 
     // Replaces the file atomically with the contents in memory (temporary file in the same
     // directory, flushed to the disk, renamed over the old one). Returns false, leaving the old
-    // file exactly as it was, when the file was not loadable, exists read-only, or any step
-    // fails (no directory, disk full, ...). With nothing written since loading it does nothing
-    // and returns true.
+    // file exactly as it was, when Load() has not succeeded, the file exists read-only, or any
+    // step fails (no directory, disk full, ...). With nothing written since loading it does
+    // nothing and returns true.
     bool Save();
 
 private:
@@ -85,6 +85,6 @@ private:
     QString path_;
     std::string bom_;
     std::vector<Line> lines_;
-    bool loadable_ = true;
+    bool loaded_ = false;  // Save never replaces a file it has not read
     bool modified_ = false;
 };

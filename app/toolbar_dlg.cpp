@@ -2,13 +2,11 @@
 
 #include "app/dialog_units.h"
 #include "app/string_table.h"
+#include "resources/icon_resources.h"
 
 #include <QComboBox>
 #include <QIcon>
 #include <QPushButton>
-
-// Outside any namespace, as the resource system requires.
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace {
 
@@ -35,7 +33,7 @@ QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
 }  // namespace
 
 CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
-    InitIconResources();
+    LoadIconResources();
     setVisible(false);
     setAccessibleName(Text(IDS_DESC_TOOLBAR));
     DialogUnits units;

@@ -172,6 +172,14 @@ TEST_F(IniFileTest, SaveFailsWhereNoFileCanBeMade) {
     EXPECT_EQ(ReadRaw(), "not a directory");
 }
 
+TEST_F(IniFileTest, SaveWithoutLoadNeverReplacesTheFile) {
+    WriteRaw("[Connect]\nPortName=/dev/ttyS0\n");
+    IniFile ini(Path());
+    ini.WriteInt("Connect", "Timeout", 1);
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(ReadRaw(), "[Connect]\nPortName=/dev/ttyS0\n");
+}
+
 TEST_F(IniFileTest, UnreadableFileGivesDefaultsAndIsNeverReplaced) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir("veltor.ini"));  // a directory where the file should be
     IniFile ini(Path());
