@@ -1,0 +1,228 @@
+#include "app/veltor_dlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "app/dialog_units.h"
+#include "app/image_properties_dlg.h"
+#include "app/message_box.h"
+#include "app/string_table.h"
+#include "app/toolbar_dlg.h"
+#include "app/version.h"
+#include "imaging/clipboard_copy.h"
+#include "imaging/image_viewer.h"
+#include "imaging/run_loop.h"
+#include "resources/icon_resources.h"
+
+namespace {
+
+// The window's layout in dialog units.
+constexpr int kClientWidth = 272;
+constexpr int kClientHeight = 228;
+
+QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
+
+// Moves `widget` by (x, y) and grows it by (width, height) in one step.
+void OffsetWindow(QWidget* widget, int x, int y, int width, int height) {
+    const QRect r = widget->geometry();
+    widget->setGeometry(r.x() + x, r.y() + y, r.width() + width, r.height() + height);
+}
+
+}  // namespace
+
+CVeltorDlg::CVeltorDlg(const QString& profilePath, QWidget* parent)
+    : QDialog(parent), m_profilePath(profilePath) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    LoadIconResources();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/veltor.svg")));
+    setSizeGripEnabled(false);
+    CreateControls();
+
+    // The template's size is the smallest the window may become.
+    const DialogUnits units;
+    resize(units.Size(kClientWidth, kClientHeight));
+    m_minimumSize = size();
+    setMinimumSize(m_minimumSize);
+    m_lastClientSize = size();
+    m_normalSize = size();
+    m_sizesRecorded = true;
+
+    CreateImageParamsDialog();
+    PositionToolbar();
+    m_toolbar->SetModeSelection(0);
+    UpdateControls(true);
+    m_toolbar->show();
+
+    ExchangeSettings(false);
+    m_paramsDlg->SetParameters(*SetOfDialogMode());
+    UpdateControls(false);
+    setWindowTitle(Text(IDS_TITLE) + QLatin1Char(' ') + ProgramVersion());
+}
+
+CVeltorDlg::~CVeltorDlg() = default;
+
+void CVeltorDlg::CreateControls() {
+    const DialogUnits units;
+    m_imageView = new CImageViewer(this);
+    m_imageView->setGeometry(units.Rect(4, 4, 264, 184));
+
+    m_statusLine = new QLabel(this);
+    m_statusLine->setGeometry(units.Rect(4, 192, 264, 12));
+    m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusLine->setAccessibleDescription(Text(IDS_DESC_STATUS_LINE));
+    // A long progress text must not push the layout around.
+    m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+
+    m_separator = new QFrame(this);
+    m_separator->setFrameShape(QFrame::HLine);
+    m_separator->setFrameShadow(QFrame::Sunken);
+    m_separator->setGeometry(units.Rect(4, 208, 264, 1));
+
+    m_toolbarPlace = new QWidget(this);  // only gives the toolbar its place; never shown
+    m_toolbarPlace->setGeometry(units.Rect(4, 212, 264, 12));
+    m_toolbarPlace->hide();
+
+    m_toolbar = new CToolbarDlg(this);
+    connect(m_toolbar, &CToolbarDlg::command, this, &CVeltorDlg::OnCommand);
+}
+
+void CVeltorDlg::CreateImageParamsDialog() {
+    m_paramsDlg = new CImagePropertiesDlg(this);
+    connect(m_paramsDlg, &CImagePropertiesDlg::loadRequested, this,
+            [this] {
+                if (ImageParameters* set = SetOfDialogMode()) m_paramsDlg->SetParameters(*set);
+            });
+    connect(m_paramsDlg, &CImagePropertiesDlg::applyRequested, this, [this] {
+        if (ImageParameters* set = SetOfDialogMode()) *set = m_paramsDlg->Parameters();
+    });
+    connect(m_paramsDlg, &CImagePropertiesDlg::hideRequested, this, [this] {
+        m_paramsDlg->hide();
+        UpdateControls(true);
+    });
+}
+
+// The set the parameters dialog edits: its mode list picks snapshot (0) or video (1).
+ImageParameters* CVeltorDlg::SetOfDialogMode() {
+    switch (m_paramsDlg->ModeSelection()) {
+        case 0: return &m_snapshotParams;
+        case 1: return &m_videoParams;
+        default: return nullptr;
+    }
+}
+
+void CVeltorDlg::UpdateControls(bool keepFocus) {
+    QWidget* focused = QApplication::focusWidget();
+    m_toolbar->EnableControl(CToolbarDlg::IDC_START, !m_busy);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_STOP, m_busy);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_COPY, true);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_SETTINGS, !m_busy);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_MODE_LIST, !m_busy);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_IMAGE_PARAMS, true);
+    // Qt passes the focus on by itself when its control is disabled; take it to Start or Stop.
+    if (!keepFocus || !focused || !focused->isEnabled())
+        m_toolbar->FocusControl(m_busy ? CToolbarDlg::IDC_STOP : CToolbarDlg::IDC_START);
+    m_toolbar->SetImageParamsChecked(m_paramsDlg->isVisible());
+}
+
+void CVeltorDlg::OnCommand(int id) {
+    switch (id) {
+        case CToolbarDlg::IDC_START: OnStart(); break;
+        case CToolbarDlg::IDC_STOP: PostStopRequest(0); break;
+        case CToolbarDlg::IDC_COPY: OnCopy(); break;
+        case CToolbarDlg::IDC_SETTINGS: OnSettings(); break;
+        case CToolbarDlg::IDC_IMAGE_PARAMS: ShowImageParams(!m_paramsDlg->isVisible()); break;
+        default: break;
+    }
+}
+
+void CVeltorDlg::reject() { PostStopRequest(0); }
+
+void CVeltorDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter would press the default button; in this window it does nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CVeltorDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (m_busy) {
+        // Closed once the run has unwound.
+        m_closePending = true;
+        PostStopRequest(0);
+        return;
+    }
+    CloseIfIdle();
+}
+
+bool CVeltorDlg::CloseIfIdle() {
+    if (m_busy) return false;
+    ExchangeSettings(true);
+    done(QDialog::Accepted);
+    return true;
+}
+
+void CVeltorDlg::ShowImageParams(bool show) {
+    if (!show) {
+        m_paramsDlg->hide();
+    } else {
+        m_paramsDlg->show();  // shown first: its final size is known only then
+        if (!m_paramsPlaced) {
+            // The first time just above its button, left edges aligned.
+            QWidget* button = m_toolbar->Control(CToolbarDlg::IDC_IMAGE_PARAMS);
+            const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
+            m_paramsDlg->move(buttonTop.x(), buttonTop.y() - m_paramsDlg->frameGeometry().height());
+            m_paramsPlaced = true;
+        }
+        m_paramsDlg->activateWindow();
+    }
+    UpdateControls(true);
+}
+
+void CVeltorDlg::OnCopy() {
+    if (!CopyImageToClipboard(m_imageView->SourceImage()))
+        ShowMessageBox(this, Text(IDS_CLIPBOARD_FAILED), MsgIcon::Error);
+}
+
+void CVeltorDlg::OnSettings() {
+    // The settings sheet is opened here once the connection page exists.
+}
+
+void CVeltorDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (!m_sizesRecorded || (windowState() & Qt::WindowMinimized)) return;
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) m_normalSize = size();
+    Layout(size());
+}
+
+// Every control keeps its margins: the view grows with the window, the rest moves down.
+void CVeltorDlg::Layout(QSize newClient) {
+    const int dx = newClient.width() - m_lastClientSize.width();
+    const int dy = newClient.height() - m_lastClientSize.height();
+    OffsetWindow(m_imageView, 0, 0, dx, dy);
+    OffsetWindow(m_statusLine, 0, dy, dx, 0);
+    OffsetWindow(m_separator, 0, dy, dx, 0);
+    OffsetWindow(m_toolbarPlace, 0, dy, dx, 0);
+    PositionToolbar();
+    update();
+    m_lastClientSize = newClient;
+}
+
+// Centres the toolbar below the status line, in the hidden placeholder's place.
+void CVeltorDlg::PositionToolbar() {
+    const QRect place = m_toolbarPlace->geometry();
+    m_toolbar->move(place.left() + (place.width() - m_toolbar->width()) / 2, place.top());
+}
+
+int CVeltorDlg::SelectedMode() const { return m_toolbar->ModeSelection(); }
+
+void CVeltorDlg::SetStatusText(const QString& text) { m_statusLine->setText(text); }
+
+void CVeltorDlg::ShowImage(const QImage& image) { m_imageView->SetImage(image); }

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: the image view, the status line and the toolbar. It owns the connection
+// settings and both image parameter sets, runs acquisitions (busy while one runs) and saves the
+// settings when it closes.
+
+#include <QDialog>
+#include <QSize>
+#include <string>
+
+#include "imaging/acquisition.h"
+#include "imaging/image_parameters.h"
+
+class CImagePropertiesDlg;
+class CImageViewer;
+class CToolbarDlg;
+class IniFile;
+class QFrame;
+class QLabel;
+
+class CVeltorDlg : public QDialog, public AcquisitionHost {
+    Q_OBJECT
+public:
+    // `profilePath` is the settings file the window loads now and saves when it closes.
+    explicit CVeltorDlg(const QString& profilePath, QWidget* parent = nullptr);
+    ~CVeltorDlg() override;
+
+    // Enabling of the toolbar by the busy flag; the focus moves to Start or Stop when it was on
+    // a control that has just been disabled, or always when `keepFocus` is false.
+    void UpdateControls(bool keepFocus);
+    // Reads every setting from the file (false) or writes them all to it (true).
+    void ExchangeSettings(bool save);
+    void ShowImageParams(bool show);
+
+    // The parts tests and the acquisition look at.
+    CToolbarDlg* Toolbar() const { return m_toolbar; }
+    CImageViewer* ImageView() const { return m_imageView; }
+    CImagePropertiesDlg* ImageParamsDialog() const { return m_paramsDlg; }
+    QLabel* StatusLine() const { return m_statusLine; }
+    bool IsBusy() const { return m_busy; }
+
+    std::string m_portName;
+    int m_speedIndex = 2;
+    int m_timeout = 1000;
+    ImageParameters m_snapshotParams = kDefaultSnapshotParameters;
+    ImageParameters m_videoParams = kDefaultVideoParameters;
+
+    // AcquisitionHost
+    int SelectedMode() const override;
+    ImageParameters SnapshotParameters() const override { return m_snapshotParams; }
+    ImageParameters VideoParameters() const override { return m_videoParams; }
+    void SetStatusText(const QString& text) override;
+    void ShowImage(const QImage& image) override;
+    QWidget* Window() override { return this; }
+
+public slots:
+    void accept() override {}      // Enter never closes the window
+    void reject() override;        // Esc is Stop
+    void OnCommand(int id);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateImageParamsDialog();
+    void PositionToolbar();
+    void Layout(QSize newClient);
+    void OnStart();
+    void OnCopy();
+    void OnSettings();
+    bool CloseIfIdle();
+    ImageParameters* SetOfDialogMode();
+    void LoadSettings(const IniFile& ini);
+    void SaveSettings(IniFile& ini);
+    void ApplyPlacement(bool maximized, int width, int height);
+
+    QString m_profilePath;
+    bool m_sizesRecorded = false;
+    QSize m_minimumSize;
+    QSize m_lastClientSize;
+    QSize m_normalSize;  // the size in the normal (restored) state, for the settings
+    CImageViewer* m_imageView = nullptr;
+    QLabel* m_statusLine = nullptr;
+    QFrame* m_separator = nullptr;
+    QWidget* m_toolbarPlace = nullptr;
+    CToolbarDlg* m_toolbar = nullptr;
+    CImagePropertiesDlg* m_paramsDlg = nullptr;
+    bool m_paramsPlaced = false;
+    bool m_busy = false;
+    bool m_closePending = false;
+};

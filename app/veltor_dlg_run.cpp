@@ -1,0 +1,28 @@
+// The Start command: one acquisition run under the busy protocol.
+
+#include <QLabel>
+
+#include "app/error_reporter.h"
+#include "app/ui_helpers.h"
+#include "app/veltor_dlg.h"
+#include "imaging/acquisition.h"
+#include "imaging/run_loop.h"
+
+void CVeltorDlg::OnStart() {
+    m_busy = true;
+    UpdateControls(true);
+    try {
+        OperationScope operation;  // Stop, Esc and close reach the run from here on
+        m_speedIndex = RunAcquisitionOnPort(*this, m_portName,
+                                            static_cast<uint8_t>(m_speedIndex),
+                                            static_cast<uint32_t>(m_timeout));
+    } catch (...) {
+        FlashIfInactive(this);
+        raise();
+        ReportCurrentException(false);
+    }
+    m_statusLine->clear();
+    m_busy = false;
+    UpdateControls(true);
+    if (m_closePending) CloseIfIdle();
+}

@@ -1,0 +1,204 @@
+#include "app/veltor_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/image_properties_dlg.h"
+#include "app/toolbar_dlg.h"
+#include "app/version.h"
+#include "imaging/image_viewer.h"
+#include "tests/support/message_boxes.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
+    void WriteIni(const QByteArray& content) {
+        QFile file(Ini());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QByteArray ReadIni() const {
+        QFile file(Ini());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Opens a window on the INI file, lets `check` look at it, then closes it (saving).
+    void WithWindow(const std::function<void(CVeltorDlg&)>& check) {
+        CVeltorDlg window(Ini());
+        window.show();
+        check(window);
+        window.close();
+        EXPECT_FALSE(window.isVisible());
+    }
+
+    QTemporaryDir dir;
+    MessageBoxes boxes;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, FirstStartUsesDefaultsAndCloseWritesAllKeysInOrder) {
+    QSize initial;
+    WithWindow([&](CVeltorDlg& w) {
+        initial = w.size();
+        EXPECT_EQ(w.minimumSize(), initial);
+        EXPECT_EQ(w.m_speedIndex, 2);
+        EXPECT_EQ(w.m_timeout, 1000);
+        EXPECT_EQ(w.m_snapshotParams, kDefaultSnapshotParameters);
+        EXPECT_EQ(w.m_videoParams, kDefaultVideoParameters);
+        EXPECT_EQ(w.Toolbar()->ModeSelection(), 0);
+        EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Получение изображений из видеосканеров ")));
+    });
+    const QString expected = QStringLiteral(
+                                 "[Connect]\nPortName=\nBaudRate=2\nTimeout=1000\n\n"
+                                 "[ImageAcquisition]\nAcquisitionMode=0\n\n"
+                                 "[ImageAcquisition\\Snapshot]\nImageFormat=1\nViewWidth=-1\n"
+                                 "ViewHeight=-1\nSubsamplingCoeff=2\nJpegQuality=80\n\n"
+                                 "[ImageAcquisition\\Video]\nImageFormat=1\nViewWidth=-1\n"
+                                 "ViewHeight=-1\nSubsamplingCoeff=10\nJpegQuality=90\n\n"
+                                 "[Window]\nIsMaximized=0\nWidth=%1\nHeight=%2\n")
+                                 .arg(initial.width())
+                                 .arg(initial.height());
+    EXPECT_EQ(QString::fromUtf8(ReadIni()), expected);
+}
+
+TEST_F(MainWindow, StoredValuesAreTruncatedToTheirFieldsAndKeptUnchecked) {
+    WriteIni(
+        "; kept\r\n[Connect]\r\nPortName=/dev/ttyUSB7\r\nBaudRate=9\r\n[Extra]\r\nMine=1\r\n"
+        "[ImageAcquisition]\r\nAcquisitionMode=7\r\n"
+        "[imageacquisition\\snapshot]\r\nViewWidth=65535\r\nJpegQuality=300\r\n"
+        "SubsamplingCoeff=-1\r\n[Window]\r\nWidth=10\r\nHeight=10\r\n");
+    QSize minimum;
+    WithWindow([&](CVeltorDlg& w) {
+        minimum = w.minimumSize();
+        EXPECT_EQ(w.m_portName, "/dev/ttyUSB7");
+        EXPECT_EQ(w.m_speedIndex, 9);
+        EXPECT_EQ(w.m_snapshotParams.ViewWidth, -1);
+        EXPECT_EQ(w.m_snapshotParams.JpegQuality, 44);
+        EXPECT_EQ(w.m_snapshotParams.SubsamplingCoeff, 255);
+        EXPECT_EQ(w.Toolbar()->ModeSelection(), -1);
+        EXPECT_EQ(w.size(), minimum) << "a stored size below the template's is not taken";
+    });
+    const QString saved = QString::fromUtf8(ReadIni());
+    EXPECT_TRUE(saved.startsWith(QStringLiteral("; kept\r\n[Connect]\r\nPortName=/dev/ttyUSB7\r\n")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("BaudRate=9\r\n")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("[Extra]\r\nMine=1\r\n")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("AcquisitionMode=-1\r\n")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("ViewWidth=-1\r\n")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("JpegQuality=44\r\n")));
+}
+
+TEST_F(MainWindow, SizeAndMaximizedStateRoundTrip) {
+    WithWindow([&](CVeltorDlg& w) {
+        w.resize(w.minimumSize() + QSize(100, 60));
+        QApplication::processEvents();
+        w.showMaximized();
+        QApplication::processEvents();
+    });
+    QSize restored;
+    WithWindow([&](CVeltorDlg& w) {
+        EXPECT_TRUE(w.isMaximized());
+        w.showNormal();
+        QApplication::processEvents();
+        restored = w.size();
+        EXPECT_EQ(restored, w.minimumSize() + QSize(100, 60));
+    });
+    EXPECT_TRUE(ReadIni().contains("IsMaximized=0"));
+}
+
+TEST_F(MainWindow, LayoutKeepsMarginsAndCentresTheToolbar) {
+    WithWindow([&](CVeltorDlg& w) {
+        auto margins = [&] {
+            const QRect view = w.ImageView()->geometry();
+            const QRect status = w.StatusLine()->geometry();
+            return std::vector<int>{view.left(), view.top(), w.width() - view.right(),
+                                    status.top() - view.bottom(), w.height() - status.bottom(),
+                                    w.width() - status.right()};
+        };
+        const auto before = margins();
+        w.resize(w.size() + QSize(200, 150));
+        QApplication::processEvents();
+        EXPECT_EQ(margins(), before);
+        w.resize(w.minimumSize());
+        QApplication::processEvents();
+        EXPECT_EQ(margins(), before);
+        const QRect bar = w.Toolbar()->geometry();
+        EXPECT_LE(std::abs(bar.left() - (w.width() - bar.right() - 1)), 1);
+        EXPECT_GT(bar.top(), w.StatusLine()->geometry().bottom());
+    });
+}
+
+TEST_F(MainWindow, EscAndEnterNeverCloseTheWindow) {
+    WithWindow([&](CVeltorDlg& w) {
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTest::keyClick(&w, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(w.IsBusy());
+        EXPECT_TRUE(boxes.Shown().empty());
+    });
+}
+
+TEST_F(MainWindow, ImageParamsButtonFollowsTheDialog) {
+    WithWindow([&](CVeltorDlg& w) {
+        auto* button =
+            static_cast<QPushButton*>(w.Toolbar()->Control(CToolbarDlg::IDC_IMAGE_PARAMS));
+        QTest::mouseClick(button, Qt::LeftButton);
+        CImagePropertiesDlg* dialog = w.ImageParamsDialog();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(button->isChecked());
+        const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
+        EXPECT_EQ(dialog->frameGeometry().left(), buttonTop.x());
+        EXPECT_EQ(dialog->frameGeometry().bottom() + 1, buttonTop.y());
+
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(button->isChecked());
+
+        dialog->move(dialog->pos() + QPoint(30, 20));
+        const QPoint moved = dialog->pos();
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(dialog->pos(), moved) << "later showings keep the user's place";
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_FALSE(dialog->isVisible());
+    });
+}
+
+TEST_F(MainWindow, AppliedParametersGoToTheDialogsMode) {
+    WithWindow([&](CVeltorDlg& w) {
+        CImagePropertiesDlg* dialog = w.ImageParamsDialog();
+        w.ShowImageParams(true);
+        auto* quality = static_cast<QLineEdit*>(dialog->Control(CImagePropertiesDlg::IDC_JPEG_QUALITY));
+        quality->setText(QStringLiteral("55"));
+        QTest::mouseClick(static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY)),
+                          Qt::LeftButton);
+        EXPECT_EQ(w.m_snapshotParams.JpegQuality, 55);
+        EXPECT_EQ(w.m_videoParams.JpegQuality, 90);
+    });
+    EXPECT_TRUE(ReadIni().contains("JpegQuality=55"));
+}
+
+TEST_F(MainWindow, CopyPutsTheFullImageOnTheClipboard) {
+    WithWindow([&](CVeltorDlg& w) {
+        QImage image(640, 480, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        w.ShowImage(image);
+        w.OnCommand(CToolbarDlg::IDC_COPY);
+        EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(640, 480));
+        EXPECT_TRUE(boxes.Shown().empty());
+    });
+}
+
+TEST(Version, RevisionShownOnlyWhenNotZero) {
+    EXPECT_EQ(VersionString(1, 0, 5, 0), QStringLiteral("1.0.5"));
+    EXPECT_EQ(VersionString(1, 0, 5, 2), QStringLiteral("1.0.5.2"));
+}
