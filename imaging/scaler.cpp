@@ -1,22 +1,27 @@
 #include "imaging/scaler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
-// Pixels carry three 8-bit channels. The enlarger works on red and blue together in one 64-bit
-// word (red in the upper 32 bits, blue in the lower) and on green alone; no lane can exceed 2^24,
-// so the results equal the per-channel formulas bit for bit. Positions and sums are 64-bit, so
-// no source size can overflow them.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Both kernels treat a pixel as four byte lanes and run the same formula on each, which lets the
+// compiler vectorise them. The unused top byte gets weight 0 (enlarging) or is skipped
+// (reducing), so results carry a zero top byte. Positions are 64-bit and every intermediate is
+// wide enough for its largest value, so results equal the per-channel formulas bit for bit.
 
 namespace {
 
-constexpr uint64_t kLowLane = 0xFFFFFFFFu;
+// Which byte of a pixel in memory is its top byte.
+constexpr int kTopLane = std::endian::native == std::endian::little ? 3 : 0;
 
-uint64_t SpreadRedBlue(uint32_t pixel) {
-    return (uint64_t{pixel & 0xFF0000u} << 16) | (pixel & 0xFFu);
-}
-uint32_t Green(uint32_t pixel) { return (pixel >> 8) & 0xFFu; }
+const uint8_t* Bytes(const uint32_t* pixels) { return reinterpret_cast<const uint8_t*>(pixels); }
+uint8_t* Bytes(uint32_t* pixels) { return reinterpret_cast<uint8_t*>(pixels); }
 
 void FillBlack(const PixelView& dst) {
     for (int y = 0; y < dst.height; ++y)
@@ -49,13 +54,135 @@ uint32_t Weight(const Band& band, int index) {
     return 256u;
 }
 
-// floor(sum / norm) for a result known to lie in 0..255; the floating estimate is exact to
-// within one and is corrected in integers.
-uint32_t DivideByNorm(uint64_t sum, uint64_t norm, double inverse) {
-    uint64_t q = static_cast<uint64_t>(static_cast<double>(sum) * inverse);
-    if (q * norm > sum) --q;
-    else if ((q + 1) * norm <= sum) ++q;
-    return static_cast<uint32_t>(q);
+// floor(sum / norm) for sums up to 255 * norm. While 510 * norm < 2^32 this is a multiply by a
+// rounded-up 32-bit reciprocal and a shift by k, where 2^k > 255 * norm^2 makes it exact; larger
+// norms take a floating estimate corrected by one.
+class NormDivider {
+public:
+    explicit NormDivider(uint64_t norm)
+        : norm_(norm),
+          exact_(510 * norm <= UINT32_MAX),
+          shift_(exact_ ? std::bit_width(255 * norm * norm) : 0),
+          reciprocal_(exact_ ? ((uint64_t{1} << shift_) + norm - 1) / norm : 0),
+          inverse_(1.0 / static_cast<double>(norm)) {}
+
+    bool exact() const { return exact_; }
+    uint32_t reciprocal() const { return static_cast<uint32_t>(reciprocal_); }
+    int shift() const { return shift_; }
+
+    uint8_t operator()(uint64_t sum) const {
+        if (exact_) return static_cast<uint8_t>((sum * reciprocal_) >> shift_);
+        uint64_t q = static_cast<uint64_t>(static_cast<double>(static_cast<int64_t>(sum)) * inverse_);
+        if (q * norm_ > sum) --q;
+        else if ((q + 1) * norm_ <= sum) ++q;
+        return static_cast<uint8_t>(q);
+    }
+
+private:
+    uint64_t norm_;
+    bool exact_;
+    int shift_;
+    uint64_t reciprocal_;
+    double inverse_;
+};
+
+// A destination column of the area average as the horizontal pass reads it: its first and last
+// source columns with their weights (the last weighs 0 when it is the first), and the columns of
+// full weight between them, [middleBegin, middleEnd).
+struct ColumnTerms {
+    uint32_t first, last, middleBegin, middleEnd;
+    uint32_t firstWeight, lastWeight;
+};
+
+ColumnTerms MakeColumnTerms(const Band& band) {
+    const auto first = uint32_t(band.first), last = uint32_t(band.last - 1);
+    return {first, last, first + 1, std::max(last, first + 1), band.firstWeight,
+            last > first ? band.lastWeight : 0};
+}
+
+// One destination row from the column sums `s` of its band and their running totals `p`
+// (p[4x + lane] = sum of s over the columns before x). Unsigned wrap-around in `p` cancels out in
+// the differences.
+template <typename Sum>
+void SumColumns(const std::vector<ColumnTerms>& columns, const Sum* s, const Sum* p,
+                const NormDivider& divide, uint8_t* out) {
+    for (const ColumnTerms& c : columns) {
+        for (int lane = 0; lane < 4; ++lane) {
+            const Sum middle = p[4 * c.middleEnd + lane] - p[4 * c.middleBegin + lane];
+            out[lane] = divide(s[4 * c.first + lane] * c.firstWeight + (middle << 8) +
+                               s[4 * c.last + lane] * c.lastWeight);
+        }
+        out[kTopLane] = 0;
+        out += 4;
+    }
+}
+
+#if defined(__SSE2__)
+// The same for 32-bit sums with an exact 32-bit reciprocal, four lanes at a time.
+__m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Lane-wise low 32 bits of a * b, b holding one value in every lane.
+__m128i MultiplyLanes(__m128i a, __m128i b) {
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), b);
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+void SumColumns(const std::vector<ColumnTerms>& columns, const uint32_t* s, const uint32_t* p,
+                const NormDivider& divide, uint8_t* out) {
+    if (!divide.exact()) {
+        SumColumns<uint32_t>(columns, s, p, divide, out);
+        return;
+    }
+    const __m128i reciprocal = _mm_set1_epi32(int(divide.reciprocal()));
+    const __m128i shift = _mm_cvtsi32_si128(divide.shift());
+    for (const ColumnTerms& c : columns) {
+        const __m128i middle = _mm_sub_epi32(Load(p + 4 * c.middleEnd), Load(p + 4 * c.middleBegin));
+        __m128i sum = MultiplyLanes(Load(s + 4 * c.first), _mm_set1_epi32(int(c.firstWeight)));
+        sum = _mm_add_epi32(sum, _mm_slli_epi32(middle, 8));
+        sum = _mm_add_epi32(sum, MultiplyLanes(Load(s + 4 * c.last), _mm_set1_epi32(int(c.lastWeight))));
+        const __m128i even = _mm_srl_epi64(_mm_mul_epu32(sum, reciprocal), shift);
+        const __m128i odd = _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(sum, 32), reciprocal), shift);
+        const __m128i quotients = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
+        const __m128i words = _mm_packs_epi32(quotients, quotients);
+        const auto pixel = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+        std::memcpy(out, &pixel, 4);
+        out[kTopLane] = 0;
+        out += 4;
+    }
+}
+#endif
+
+// The area average, vertical pass first: the band's source rows are summed lane by lane with
+// their row weights, then each destination pixel sums its columns of that row. Integer sums
+// are exact, so the order does not change the result. `Sum` holds up to 255 * norm.
+template <typename Sum>
+void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64_t dy) {
+    const int dw = dst.width, dh = dst.height;
+    const NormDivider divide(dx * dy);
+
+    std::vector<ColumnTerms> columns(dw);
+    uint64_t ex = 0;
+    for (int i = 0; i < dw; ++i, ex += dx) columns[i] = MakeColumnTerms(MakeBand(ex, dx));
+    const size_t usedColumns = columns.back().middleEnd + size_t{1};
+    const size_t usedLanes = 4 * usedColumns;
+
+    std::vector<Sum> sums(usedLanes), totals(usedLanes + 4);
+    uint64_t ey = 0;
+    for (int j = 0; j < dh; ++j, ey += dy) {
+        const Band rows = MakeBand(ey, dy);
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = rows.first; y < rows.last; ++y) {
+            // A channel times a weight fits 16 bits (255 * 256), which vectorises well.
+            const auto wy = static_cast<uint16_t>(Weight(rows, y));
+            const uint8_t* line = Bytes(src.pixels + ptrdiff_t{y} * src.stride);
+            for (size_t k = 0; k < usedLanes; ++k) sums[k] += static_cast<uint16_t>(line[k] * wy);
+        }
+        for (size_t k = 0; k < usedLanes; ++k) totals[k + 4] = totals[k] + sums[k];
+        SumColumns(columns, sums.data(), totals.data(), divide,
+                   Bytes(dst.pixels + ptrdiff_t{j} * dst.stride));
+    }
 }
 
 }  // namespace
@@ -78,99 +205,55 @@ FitRect FitImage(int cw, int ch, int W, int H) {
 
 void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
     const int W = src.width, H = src.height, dw = dst.width, dh = dst.height;
-    struct Column {
-        int x0, x1;
-        uint32_t fx, gx;
-    };
-    std::vector<Column> columns(dw);
+    // Column table, once per call: the two source columns of each destination column and their
+    // weights per lane (zero for the top byte).
+    std::vector<int> left(dw), right(dw);
+    std::vector<uint16_t> leftWeight(4 * size_t(dw)), rightWeight(4 * size_t(dw));
     const uint64_t spanX = uint64_t(W - 1) * 256;
     for (int i = 0; i < dw; ++i) {
         const uint64_t p = i * spanX / dw;
-        const auto fx = static_cast<uint32_t>(p % 256);
-        columns[i] = {int(p / 256), int((p + 255) / 256), fx, 256 - fx};
+        left[i] = int(p / 256);
+        right[i] = int((p + 255) / 256);
+        const auto fx = static_cast<uint16_t>(p % 256);
+        for (int lane = 0; lane < 4; ++lane) {
+            leftWeight[4 * i + lane] = lane == kTopLane ? 0 : uint16_t(256 - fx);
+            rightWeight[4 * i + lane] = lane == kTopLane ? 0 : fx;
+        }
     }
 
-    // Per destination row, the two source rows blended vertically, column by column.
-    std::vector<uint64_t> blendRB(W);
-    std::vector<uint32_t> blendG(W);
+    // Per destination row: the two source rows blended vertically (each lane at most 255 * 256),
+    // then the two blended columns of every destination pixel gathered side by side.
+    std::vector<uint16_t> blend(4 * size_t(W)), leftBlend(4 * size_t(dw)), rightBlend(4 * size_t(dw));
     const uint64_t spanY = uint64_t(H - 1) * 256;
     for (int j = 0; j < dh; ++j) {
         const uint64_t q = j * spanY / dh;
-        const uint64_t y0 = q / 256, y1 = (q + 255) / 256;
-        const auto fy = static_cast<uint32_t>(q % 256), gy = 256 - fy;
-        const uint32_t* row0 = src.pixels + ptrdiff_t(y0) * src.stride;
-        const uint32_t* row1 = src.pixels + ptrdiff_t(y1) * src.stride;
-        for (int x = 0; x < W; ++x) {
-            blendRB[x] = SpreadRedBlue(row0[x]) * gy + SpreadRedBlue(row1[x]) * fy;
-            blendG[x] = Green(row0[x]) * gy + Green(row1[x]) * fy;
-        }
-        uint32_t* out = dst.pixels + ptrdiff_t{j} * dst.stride;
+        const auto fy = static_cast<uint16_t>(q % 256), gy = static_cast<uint16_t>(256 - fy);
+        const uint8_t* row0 = Bytes(src.pixels + ptrdiff_t(q / 256) * src.stride);
+        const uint8_t* row1 = Bytes(src.pixels + ptrdiff_t((q + 255) / 256) * src.stride);
+        for (size_t k = 0; k < blend.size(); ++k) blend[k] = uint16_t(row0[k] * gy + row1[k] * fy);
         for (int i = 0; i < dw; ++i) {
-            const Column& c = columns[i];
-            const uint64_t rb = blendRB[c.x0] * c.gx + blendRB[c.x1] * c.fx;
-            const uint32_t g = blendG[c.x0] * c.gx + blendG[c.x1] * c.fx;
-            out[i] = uint32_t((rb >> 48) << 16) | ((g >> 16) << 8) | uint32_t((rb & kLowLane) >> 16);
+            std::memcpy(&leftBlend[4 * size_t(i)], &blend[4 * size_t(left[i])], 4 * sizeof(uint16_t));
+            std::memcpy(&rightBlend[4 * size_t(i)], &blend[4 * size_t(right[i])], 4 * sizeof(uint16_t));
         }
+        uint8_t* out = Bytes(dst.pixels + ptrdiff_t{j} * dst.stride);
+        for (size_t k = 0; k < leftBlend.size(); ++k)
+            out[k] = uint8_t((uint32_t{leftBlend[k]} * leftWeight[k] +
+                              uint32_t{rightBlend[k]} * rightWeight[k]) >> 16);
     }
 }
 
 void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst) {
-    const int W = src.width, H = src.height, dw = dst.width, dh = dst.height;
-    const uint64_t dx = uint64_t(W - 1) * 256 / dw;
-    const uint64_t dy = uint64_t(H - 1) * 256 / dh;
-    const uint64_t norm = dx * dy;
-    if (norm == 0) {  // a destination over 256 times the source: nothing to average
+    const uint64_t dx = uint64_t(src.width - 1) * 256 / dst.width;
+    const uint64_t dy = uint64_t(src.height - 1) * 256 / dst.height;
+    if (dx == 0 || dy == 0) {  // a destination over 256 times the source: nothing to average
         FillBlack(dst);
         return;
     }
-    const double inverse = 1.0 / static_cast<double>(norm);
-
-    std::vector<Band> columns(dw);
-    uint64_t ex = 0;
-    for (int i = 0; i < dw; ++i, ex += dx) columns[i] = MakeBand(ex, dx);
-
-    // Weighted sums of one source row per destination column, kept for the next band, which
-    // often starts on the same row.
-    std::vector<uint64_t> rowR(dw), rowG(dw), rowB(dw), sumR(dw), sumG(dw), sumB(dw);
-    int cachedRow = -1;
-    uint64_t ey = 0;
-    for (int j = 0; j < dh; ++j, ey += dy) {
-        const Band rows = MakeBand(ey, dy);
-        std::fill(sumR.begin(), sumR.end(), 0);
-        std::fill(sumB.begin(), sumB.end(), 0);
-        std::fill(sumG.begin(), sumG.end(), 0);
-        for (int y = rows.first; y < rows.last; ++y) {
-            if (y != cachedRow) {
-                const uint32_t* line = src.pixels + ptrdiff_t{y} * src.stride;
-                for (int i = 0; i < dw; ++i) {
-                    const Band& c = columns[i];
-                    uint64_t r = 0, g = 0, b = 0;
-                    for (int x = c.first; x < c.last; ++x) {
-                        const uint64_t w = Weight(c, x);
-                        r += ((line[x] >> 16) & 0xFFu) * w;
-                        g += Green(line[x]) * w;
-                        b += (line[x] & 0xFFu) * w;
-                    }
-                    rowR[i] = r;
-                    rowG[i] = g;
-                    rowB[i] = b;
-                }
-                cachedRow = y;
-            }
-            const uint64_t wy = Weight(rows, y);
-            for (int i = 0; i < dw; ++i) {
-                sumR[i] += rowR[i] * wy;
-                sumG[i] += rowG[i] * wy;
-                sumB[i] += rowB[i] * wy;
-            }
-        }
-        uint32_t* out = dst.pixels + ptrdiff_t{j} * dst.stride;
-        for (int i = 0; i < dw; ++i) {
-            out[i] = DivideByNorm(sumR[i], norm, inverse) << 16 |
-                     DivideByNorm(sumG[i], norm, inverse) << 8 |
-                     DivideByNorm(sumB[i], norm, inverse);
-        }
-    }
+    // 32-bit sums whenever they cannot overflow: every reduction below about 16 : 1.
+    if (255 * dx * dy <= UINT32_MAX)
+        Reduce<uint32_t>(src, dst, dx, dy);
+    else
+        Reduce<uint64_t>(src, dst, dx, dy);
 }
 
 void ScaleImage(const ConstPixelView& src, const PixelView& dst) {
