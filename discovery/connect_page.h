@@ -1,0 +1,78 @@
+#pragma once
+// The connection page of the settings sheet: serial port, line speed and time-out, and four
+// actions on the device behind that port (check the link, search every port, change the
+// device's own speed, show its details). Each action opens the port for itself and closes it
+// before it returns; a failure is reported and leaves the page usable.
+//
+// The sheet's owner sets m_portName, m_speedIndex and m_timeout before the page is first shown
+// and reads them after ReadBack() has succeeded.
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class CConnectPage : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int IDC_PORT = 1000;
+    static constexpr int IDC_TIMEOUT = 1001;
+    static constexpr int IDC_SPEED = 1002;
+    static constexpr int IDC_CHECK_LINK = 1012;
+    static constexpr int IDC_SEARCH = 1013;
+    static constexpr int IDC_DETAILS = 1014;
+    static constexpr int IDC_DEVICE = 1015;
+    static constexpr int IDC_SET_SPEED = 1016;
+
+    static constexpr uint32_t kMinTimeout = 100;
+    static constexpr uint32_t kMaxTimeout = 300000;
+
+    explicit CConnectPage(QWidget* parent = nullptr);
+
+    // Reads the controls into the members in order (port, speed, time-out). A time-out that is
+    // not a number in range is refused with a warning and the focus goes to its field.
+    bool ReadBack();
+
+    QWidget* Control(int id) const;
+
+    // Timer handler: refreshes the port list unless it is dropped down.
+    void OnTimer();
+
+    // The actions of the four buttons.
+    void OnCheckLink();
+    void OnSearch();
+    void OnSetSpeed();
+    void OnDetails();
+
+    std::string m_portName;     // as the port list shows it; empty: none
+    int m_speedIndex = -1;      // 0-6; -1: none
+    uint32_t m_timeout = 0;     // milliseconds
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QComboBox* AddList(int id, int labelId, int y, int dropHeight);
+    QPushButton* AddButton(int id, int captionId, int x, int y, void (CConnectPage::*action)());
+    void Initialise();
+    void LoadControls();
+    void RefreshPorts();
+    void SelectPort(const QString& name);
+    bool RefuseTimeout(int messageId);
+
+    bool m_initialised = false;
+    QComboBox* m_portList = nullptr;
+    QComboBox* m_speedList = nullptr;
+    QLineEdit* m_timeoutEdit = nullptr;
+    QLineEdit* m_device = nullptr;
+    QPushButton* m_checkLink = nullptr;
+    QPushButton* m_search = nullptr;
+    QPushButton* m_setSpeed = nullptr;
+    QPushButton* m_details = nullptr;
+    QTimer* m_timer = nullptr;
+};

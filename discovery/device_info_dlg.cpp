@@ -1,0 +1,78 @@
+#include "discovery/device_info_dlg.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/dialog_units.h"
+#include "app/error_reporter.h"
+#include "app/string_table.h"
+#include "imaging/run_loop.h"
+
+namespace {
+
+QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
+
+}  // namespace
+
+CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_protocol(&protocol) {
+    // No caption bar, but the window still has a name for assistive tools and task lists.
+    setWindowTitle(Text(IDS_DEVICE_INFO_TITLE));
+    const DialogUnits units;
+    setFixedSize(units.Size(148, 20));
+    m_label = new QLabel(Text(IDS_READING_DEVICE_INFO), this);
+    m_label->setGeometry(units.Rect(4, 4, 140, 12));
+    m_label->setAccessibleName(m_label->text());
+    setAccessibleDescription(m_label->text());
+}
+
+// The first time the window is shown, wait for the event queue to run dry once, so the read
+// starts only after the window has been painted.
+void CDeviceInfoDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_idleArmed) return;
+    m_idleArmed = true;
+    QTimer::singleShot(0, this, &CDeviceInfoDlg::OnIdle);
+}
+
+void CDeviceInfoDlg::OnIdle() {
+    if (!m_startPending || !isVisible()) return;
+    m_startPending = false;
+    QMetaObject::invokeMethod(this, &CDeviceInfoDlg::StartRead, Qt::QueuedConnection);
+}
+
+void CDeviceInfoDlg::StartRead() {
+    // Closed before the read began: the device is left alone.
+    if (!isVisible() || m_reading) return;
+    m_reading = true;
+    bool read = false;
+    try {
+        OperationScope scope;
+        ReadDeviceIdentity(*m_protocol, m_identity);
+        read = true;
+    } catch (...) {
+        ReportCurrentException(false);
+    }
+    m_reading = false;
+    done(read ? Accepted : Rejected);
+}
+
+// The read cannot be abandoned halfway: it is asked to stop and ends the dialog when it has.
+void CDeviceInfoDlg::StopRead() { PostStopRequest(0); }
+
+void CDeviceInfoDlg::accept() {}
+
+void CDeviceInfoDlg::reject() {
+    if (m_reading) {
+        StopRead();
+        return;
+    }
+    m_startPending = false;
+    QDialog::reject();
+}
+
+void CDeviceInfoDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    reject();
+}

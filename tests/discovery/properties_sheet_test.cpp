@@ -1,0 +1,79 @@
+#include "discovery/properties_sheet.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "discovery/connect_page.h"
+#include "tests/discovery/discovery_fixture.h"
+
+namespace {
+
+using P = CConnectPage;
+
+class PropertiesSheetTest : public DiscoveryTest {
+protected:
+    void SetUp() override {
+        DiscoveryTest::SetUp();
+        ports = {"/dev/ttyS0", "/dev/ttyS1"};
+    }
+    static QLineEdit* Timeout(CProperties& sheet) {
+        return static_cast<QLineEdit*>(sheet.Page().Control(P::IDC_TIMEOUT));
+    }
+    static void Press(CProperties& sheet, QDialogButtonBox::StandardButton which) {
+        QTest::mouseClick(sheet.Buttons()->button(which), Qt::LeftButton);
+    }
+
+    std::string port = "/dev/ttyS0";
+    int speed = 3;
+    uint32_t timeout = 1000;
+};
+
+TEST_F(PropertiesSheetTest, HasOnePageAndOnlyOkAndCancel) {
+    CProperties sheet("Настройки...", nullptr);
+    EXPECT_EQ(sheet.windowTitle(), "Настройки...");
+    auto* tabs = sheet.findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), "Связь");
+    EXPECT_EQ(sheet.Buttons()->standardButtons(),
+              QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+}
+
+TEST_F(PropertiesSheetTest, CancelLeavesTheCallersValues) {
+    WhenModal<CProperties>([](CProperties& sheet) {
+        Timeout(sheet)->setText("5000");
+        static_cast<QComboBox*>(sheet.Page().Control(P::IDC_PORT))->setCurrentIndex(1);
+        Press(sheet, QDialogButtonBox::Cancel);
+    });
+    EXPECT_FALSE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
+    EXPECT_EQ(port, "/dev/ttyS0");
+    EXPECT_EQ(speed, 3);
+    EXPECT_EQ(timeout, 1000u);
+}
+
+// A refused time-out keeps the sheet open; once it is fixed, OK hands back all three values,
+// -1 for no speed.
+TEST_F(PropertiesSheetTest, OkReadsThePageBackAndStaysOpenOnARefusal) {
+    bool openAfterRefusal = false;
+    WhenModal<CProperties>([&](CProperties& sheet) {
+        static_cast<QComboBox*>(sheet.Page().Control(P::IDC_SPEED))->setCurrentIndex(-1);
+        static_cast<QComboBox*>(sheet.Page().Control(P::IDC_PORT))->setCurrentIndex(1);
+        Timeout(sheet)->setText("99");
+        Press(sheet, QDialogButtonBox::Ok);
+        openAfterRefusal = sheet.isVisible();
+        Timeout(sheet)->setText("250");
+        Press(sheet, QDialogButtonBox::Ok);
+    });
+    EXPECT_TRUE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
+    EXPECT_TRUE(openAfterRefusal);
+    EXPECT_EQ(BoxTexts(), QStringList{"Please enter an integer between 100 and 300000."});
+    EXPECT_EQ(port, "/dev/ttyS1");
+    EXPECT_EQ(speed, -1);
+    EXPECT_EQ(timeout, 250u);
+}
+
+}  // namespace
