@@ -1,0 +1,329 @@
+// Start in every mode, through the real main window, against the simulated scanner.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QFile>
+
+#include "app/image_properties_dlg.h"
+#include "app/toolbar_dlg.h"
+#include "app/veltor_dlg.h"
+#include "device/packet_protocol.h"
+#include "imaging/image_viewer.h"
+#include "imaging/run_loop.h"
+#include "tests/support/message_boxes.h"
+#include "tools/scanner-sim/scanner.h"
+
+namespace {
+
+using scanner_sim::Bytes;
+
+// The main window with hooks on what the run shows.
+class Window : public CVeltorDlg {
+public:
+    using CVeltorDlg::CVeltorDlg;
+    void SetStatusText(const QString& text) override {
+        texts.push_back(text);
+        CVeltorDlg::SetStatusText(text);
+        if (onText) onText(text);
+    }
+    void ShowImage(const QImage& image) override {
+        ++images;
+        CVeltorDlg::ShowImage(image);
+        if (onImage) onImage(images);
+    }
+    std::vector<QString> texts;
+    int images = 0;
+    std::function<void(int)> onImage;
+    std::function<void(const QString&)> onText;
+};
+
+Bytes Bmp(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(Qt::yellow);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+class Acquisition : public ::testing::Test {
+protected:
+    void Start(scanner_sim::Config config, int mode, int speedIndex = 2) {
+        sim = std::make_unique<scanner_sim::Scanner>(std::move(config));
+        window = std::make_unique<Window>(dir.filePath(QStringLiteral("veltor.ini")));
+        window->m_portName = sim->SlavePath();
+        window->m_speedIndex = speedIndex;
+        window->Toolbar()->SetModeSelection(mode);
+        window->show();
+    }
+    void PressStart() { window->OnCommand(CToolbarDlg::IDC_START); }
+
+    // The image requests on the wire: the bytes written from the Command byte on.
+    std::vector<Bytes> Requests() const {
+        std::vector<Bytes> requests;
+        for (const auto& write : sim->ImageCommandWrites())
+            if (write.command == 1) requests.push_back(write.bytes);
+        return requests;
+    }
+    uint8_t LastCommand() const { return sim->ImageCommandWrites().back().command; }
+    std::vector<QString> Progress() const {
+        std::vector<QString> progress;
+        for (const QString& text : window->texts)
+            if (text.startsWith(QStringLiteral("Выполнено:"))) progress.push_back(text);
+        return progress;
+    }
+    void ExpectIdle() const {
+        EXPECT_FALSE(window->IsBusy());
+        EXPECT_TRUE(window->StatusLine()->text().isEmpty());
+        EXPECT_TRUE(window->Toolbar()->Control(CToolbarDlg::IDC_START)->isEnabled());
+        EXPECT_FALSE(window->Toolbar()->Control(CToolbarDlg::IDC_STOP)->isEnabled());
+    }
+
+    QTemporaryDir dir;
+    MessageBoxes boxes;
+    std::unique_ptr<scanner_sim::Scanner> sim;
+    std::unique_ptr<Window> window;
+};
+
+}  // namespace
+
+TEST_F(Acquisition, SnapshotEndToEnd) {
+    Start({}, Snapshot);
+    bool busyDuringRun = false;
+    window->onImage = [&](int) {
+        busyDuringRun = window->IsBusy() &&
+                        !window->Toolbar()->Control(CToolbarDlg::IDC_START)->isEnabled() &&
+                        !window->Toolbar()->Control(CToolbarDlg::IDC_SETTINGS)->isEnabled() &&
+                        !window->Toolbar()->Control(CToolbarDlg::IDC_MODE_LIST)->isEnabled() &&
+                        window->Toolbar()->Control(CToolbarDlg::IDC_COPY)->isEnabled() &&
+                        window->Toolbar()->Control(CToolbarDlg::IDC_STOP)->isEnabled();
+    };
+    PressStart();
+    EXPECT_TRUE(busyDuringRun);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(window->images, 1);
+    EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(64, 48));
+    EXPECT_EQ(LastCommand(), 0x00);
+    EXPECT_EQ(sim->BaudIndex(), 2) << "the device's speed is put back";
+    EXPECT_EQ(window->m_speedIndex, 2);
+    bool raised = false;
+    for (const auto& r : sim->Log())
+        raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
+    EXPECT_TRUE(raised);
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, StopDuringVideoIsSilentAndStillCleansUp) {
+    Start({}, Video);
+    window->onImage = [&](int n) {
+        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+    };
+    PressStart();
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(window->images, 2);
+    EXPECT_EQ(LastCommand(), 0x00);
+    EXPECT_EQ(sim->BaudIndex(), 2);
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, SecondStopDuringTheFinalLeaveAsks) {
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        scanner_sim::Config config;
+        config.commandAckDelayMs = 100;
+        Start(config, Video);
+        boxes.AnswerWith([&](const MessageBoxRequest&) { return answer; });
+        const size_t before = boxes.Shown().size();
+        window->onImage = [&](int) {
+            PostStopRequest(0);
+            PostStopRequest(0);
+        };
+        PressStart();
+        ASSERT_EQ(boxes.Shown().size(), before + 1);
+        const MessageBoxRequest& box = boxes.Shown().back();
+        EXPECT_TRUE(box.text.contains(QStringLiteral("Прервать операцию?")));
+        EXPECT_EQ(box.icon, MsgIcon::Warning);
+        EXPECT_EQ(box.buttons, MsgButtons::YesNo);
+        EXPECT_EQ(box.defaultButton, MsgResult::No);
+        // No repeats the leave, which then completes: the device has left the image-load state.
+        const auto writes = sim->ImageCommandWrites();
+        const auto leaves = std::count_if(writes.begin(), writes.end(),
+                                          [](const auto& w) { return w.command == 0; });
+        EXPECT_EQ(leaves, answer == MsgResult::No ? 3 : 2);
+        ExpectIdle();
+    }
+}
+
+TEST_F(Acquisition, DeviceErrorDuringTheFinalLeaveOffersARetry) {
+    scanner_sim::Config config;
+    Start(config, Snapshot);
+    sim->InjectStatus(CMD_WRITE_MEMORY, 147, 1, 2);  // the third write is the final leave
+    boxes.AnswerWith([](const MessageBoxRequest&) { return MsgResult::Yes; });
+    PressStart();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_TRUE(boxes.Texts()[0].contains(QStringLiteral("(147) Ошибка записи во флеш-память")));
+    EXPECT_TRUE(boxes.Texts()[0].endsWith(QStringLiteral("Повторить операцию?")));
+    EXPECT_EQ(LastCommand(), 0x00);
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, VideoByTriggerAlreadyPressedGivesNoImage) {
+    Start({}, VideoByTrigger);
+    sim->SetRequestObserver([this](const scanner_sim::Request& request) {
+        if (request.command == CMD_TRIGGER && request.params == Bytes{0}) sim->PressTrigger();
+    });
+    PressStart();
+    EXPECT_EQ(window->images, 0);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(LastCommand(), 0x00);
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, VideoThenSnapshotByTrigger) {
+    Start({}, VideoThenSnapshotByTrigger);
+    window->onImage = [&](int n) {
+        if (n == 2) sim->PressTrigger();
+    };
+    PressStart();
+    const auto requests = Requests();
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(requests.front()[11], 10) << "video images first";
+    EXPECT_EQ(requests.back()[11], 2) << "then one snapshot";
+    EXPECT_EQ(window->images, static_cast<int>(requests.size()));
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, SnapshotByTriggerWaitsWithItsText) {
+    Start({}, SnapshotByTrigger);
+    window->onText = [&](const QString& text) {
+        if (text == QStringLiteral("Ожидание нажатия на курок...")) sim->PressTrigger();
+    };
+    window->onImage = [&](int n) {
+        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+    };
+    PressStart();
+    EXPECT_EQ(window->images, 2);
+    EXPECT_TRUE(boxes.Texts().empty());
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, ParametersAppliedDuringVideoTakeEffectWithTheNextImage) {
+    Start({}, Video);
+    window->onImage = [&](int n) {
+        if (n == 1) {
+            window->ShowImageParams(true);
+            CImagePropertiesDlg* dialog = window->ImageParamsDialog();
+            static_cast<QComboBox*>(dialog->Control(CImagePropertiesDlg::IDC_MODE_LIST))
+                ->setCurrentIndex(1);
+            static_cast<QLineEdit*>(dialog->Control(CImagePropertiesDlg::IDC_JPEG_QUALITY))
+                ->setText(QStringLiteral("33"));
+            static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY))->click();
+        }
+        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+    };
+    PressStart();
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0][12], 90);
+    EXPECT_EQ(requests[1][12], 33);
+}
+
+TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
+    scanner_sim::Config config;
+    config.images = {Bytes(300, 0x42)};  // not an image: nothing is shown, nothing reported
+    Start(config, Snapshot);
+    PressStart();
+    std::vector<int> counts;
+    for (const auto& r : sim->Log()) {
+        const uint32_t address = r.params.size() == 5
+                                     ? (r.params[0] | r.params[1] << 8 | r.params[2] << 16 |
+                                        static_cast<uint32_t>(r.params[3]) << 24)
+                                     : 0;
+        if (r.command == CMD_READ_MEMORY && address >= 0x01000000 + 24) counts.push_back(r.params[4]);
+    }
+    EXPECT_EQ(counts, (std::vector<int>{128, 128, 44}));
+    const auto progress = Progress();
+    ASSERT_EQ(progress.size(), 3u);
+    EXPECT_TRUE(progress[0].startsWith(QStringLiteral("Выполнено:  42% (")));
+    EXPECT_TRUE(progress[2].startsWith(QStringLiteral("Выполнено: 100% (")));
+    EXPECT_TRUE(progress[2].endsWith(QStringLiteral(" байт/cек.)")));
+    EXPECT_EQ(window->images, 0);
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(Acquisition, UndecodableImageIsSkippedAndTheRunGoesOn) {
+    scanner_sim::Config config;
+    config.images = {Bytes(500, 0x00), Bmp(40, 30)};
+    Start(config, Video);
+    window->onImage = [&](int) { window->OnCommand(CToolbarDlg::IDC_STOP); };
+    PressStart();
+    EXPECT_EQ(window->images, 1);
+    EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(40, 30));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(Acquisition, CloseDuringARunClosesAfterItWithTheSettingsSaved) {
+    Start({}, Video);
+    window->onImage = [&](int) { window->close(); };
+    PressStart();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(LastCommand(), 0x00);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("veltor.ini"))));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(Acquisition, DeviceWithoutSpeedCommandRunsAtItsOwnSpeed) {
+    scanner_sim::Config config;
+    config.hasBaudCommand = false;
+    config.baudIndex = 4;
+    Start(config, Snapshot, 2);
+    PressStart();
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(window->images, 1);
+    EXPECT_EQ(window->m_speedIndex, 4) << "the stored speed follows the port";
+}
+
+TEST_F(Acquisition, NothingAnsweringIsNoLink) {
+    Start({}, Snapshot);
+    sim->GoSilent(true);
+    window->m_timeout = 100;
+    PressStart();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("(-1) Нет связи"));
+    EXPECT_EQ(boxes.Shown()[0].icon, MsgIcon::Error);
+    ExpectIdle();
+}
+
+TEST_F(Acquisition, VanishedDeviceLeavesTheWindowUsable) {
+    scanner_sim::Config config;
+    config.images = {Bmp(200, 150)};
+    Start(config, Video);
+    window->onText = [&](const QString& text) {
+        if (text.startsWith(QStringLiteral("Выполнено:"))) sim->Vanish();
+    };
+    boxes.AnswerWith([](const MessageBoxRequest& box) {
+        return box.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    });
+    PressStart();
+    EXPECT_FALSE(boxes.Texts().empty());
+    ExpectIdle();
+
+    // The port was closed: a new scanner on a new port works at once.
+    window->onText = nullptr;
+    auto second = std::make_unique<scanner_sim::Scanner>(scanner_sim::Config{});
+    window->m_portName = second->SlavePath();
+    window->m_speedIndex = 2;
+    window->Toolbar()->SetModeSelection(Snapshot);
+    const size_t shown = boxes.Shown().size();
+    const int images = window->images;
+    PressStart();
+    EXPECT_EQ(boxes.Shown().size(), shown);
+    EXPECT_EQ(window->images, images + 1);
+}
