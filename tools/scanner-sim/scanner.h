@@ -39,14 +39,17 @@ struct Config {
   uint8_t deviceCode = 151;
   int baudIndex = 2;              // speed index the device listens at, 0..6
   bool hasBaudCommand = true;     // false: command 161 answers status 8
-  int baudSwitchDelayMs = 50;     // a new speed takes effect this long after the answer
+  // A new speed takes effect this long after the request. A little under the 50 ms the program
+  // waits, so that its millisecond clock and the line's latency never make the two race.
+  int baudSwitchDelayMs = 40;
   // Initial state word. Bit 1 of bytes 0 and 1: mode (1 loader, 0 working program);
   // bit 5 of byte 0: 1 ATmega selected, 0 Blackfin; bit 7 of byte 3: loader ready.
   StateWord initialState{0, 0, 0, 0};
   // Bits the device flips in every state word written to it (to model a device that alters
   // bits on its own); zero for a device that keeps what it is given.
   StateWord stateWriteXor{0, 0, 0, 0};
-  int modeChangeSilenceMs = 0;    // no answers for this long after a mode request
+  // After a mode request (which is itself answered) nothing is answered for this long.
+  int modeChangeSilenceMs = 0;
   int modeChangeBaudIndex = -1;   // >= 0: after a mode change the device listens at this index
   int loaderReadyDelayMs = 0;     // bit 7 of byte 3 is set this long after loader mode starts
   bool workingProgramStarts = true;  // false: a request for mode 0 leaves it in loader mode

@@ -20,6 +20,9 @@
 
 namespace scanner_sim {
 
+// How long a write waits for room in the program's receive queue before dropping bytes.
+inline constexpr auto kWritePatience = std::chrono::milliseconds(200);
+
 class Scanner::Impl {
  public:
   explicit Impl(const Config& config);
