@@ -13,6 +13,7 @@
 #include "app/string_table.h"
 #include "app/toolbar_dlg.h"
 #include "app/version.h"
+#include "discovery/properties_sheet.h"
 #include "imaging/clipboard_copy.h"
 #include "imaging/image_viewer.h"
 #include "imaging/run_loop.h"
@@ -192,7 +193,9 @@ void CVeltorDlg::OnCopy() {
 }
 
 void CVeltorDlg::OnSettings() {
-    // The settings sheet is opened here once the connection page exists.
+    // The sheet's caption is the Settings button's own text.
+    const QString caption = Text(IDS_BUTTON_SETTINGS);
+    RunSettingsSheet(this, caption, m_portName, m_speedIndex, m_timeout);
 }
 
 void CVeltorDlg::resizeEvent(QResizeEvent* event) {

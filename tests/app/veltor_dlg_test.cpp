@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QTimer>
 #include <QLineEdit>
 #include <QFile>
 #include <QLabel>
@@ -201,4 +203,26 @@ TEST_F(MainWindow, CopyPutsTheFullImageOnTheClipboard) {
 TEST(Version, RevisionShownOnlyWhenNotZero) {
     EXPECT_EQ(VersionString(1, 0, 5, 0), QStringLiteral("1.0.5"));
     EXPECT_EQ(VersionString(1, 0, 5, 2), QStringLiteral("1.0.5.2"));
+}
+
+TEST_F(MainWindow, SettingsSheetChangesValuesOnlyOnOk) {
+    WithWindow([&](CVeltorDlg& w) {
+        w.m_portName = "/dev/veltor-test-port";
+        w.m_speedIndex = 3;
+        w.m_timeout = 700;
+        for (bool ok : {false, true}) {
+            QTimer::singleShot(0, [ok] {
+                auto* sheet = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(sheet, nullptr);
+                EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Настройки..."));
+                auto* speed = sheet->findChild<QComboBox*>(QStringLiteral("1002"));
+                ASSERT_NE(speed, nullptr);
+                speed->setCurrentIndex(-1);
+                ok ? sheet->accept() : sheet->reject();
+            });
+            w.OnCommand(CToolbarDlg::IDC_SETTINGS);
+            EXPECT_EQ(w.m_speedIndex, ok ? -1 : 3);
+        }
+        EXPECT_EQ(w.m_timeout, 700);
+    });
 }
