@@ -11,42 +11,24 @@
 #include <optional>
 
 #include "app/dialog_units.h"
-#include "app/error_reporter.h"
 #include "app/message_box.h"
-#include "app/string_table.h"
-#include "app/ui_helpers.h"
 #include "device/baud_rate.h"
-#include "device/com_device.h"
-#include "device/device_commands.h"
-#include "device/device_identity.h"
-#include "device/link_control.h"
-#include "device/packet_protocol.h"
-#include "discovery/device_info_dlg.h"
-#include "discovery/device_info_text.h"
-#include "discovery/device_search_dlg.h"
 #include "discovery/serial_ports.h"
+#include "discovery/ui_text.h"
 
 namespace {
 
 constexpr int kRefreshPeriodMs = 1000;
 
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
-
 // A label's text as the accessible name of its field: without the closing colon.
 QString FieldName(int labelId) {
-    QString name = Text(labelId);
+    QString name = UiText(labelId);
     if (name.endsWith(QLatin1Char(':'))) name.chop(1);
     return name;
 }
 
-// The speed to open a port at: an index outside the table (none chosen) gives 9600 bit/s.
-uint8_t OpenIndex(int speedIndex) {
-    return speedIndex >= 0 && speedIndex <= kMaxBaudIndex ? static_cast<uint8_t>(speedIndex)
-                                                          : kFallbackBaudIndex;
-}
-
-// Decimal digits as an unsigned number; nothing when there are none, the maximum when the
-// number does not fit (it is out of range either way).
+// Decimal digits as an unsigned number; nothing when there are none. A number too long for
+// 32 bits is capped just above that range, so it is refused as out of range.
 std::optional<uint64_t> ParseDigits(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) return std::nullopt;
@@ -61,11 +43,11 @@ std::optional<uint64_t> ParseDigits(const QString& text) {
 }  // namespace
 
 CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(Text(IDS_PAGE_CONNECTION));
+    setWindowTitle(UiText(IDS_PAGE_CONNECTION));
     const DialogUnits units;
     setMinimumSize(units.Size(220, 109));
 
-    auto* group = new QGroupBox(Text(IDS_GROUP_PARAMETERS), this);
+    auto* group = new QGroupBox(UiText(IDS_GROUP_PARAMETERS), this);
     group->setGeometry(units.Rect(4, 4, 116, 64));
 
     m_portList = AddList(IDC_PORT, IDS_LABEL_PORT, 16, 125);
@@ -78,7 +60,7 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     m_timeoutEdit->setGeometry(units.Rect(64, 48, 48, 12));
     m_timeoutEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    auto* timeoutLabel = new QLabel(Text(IDS_LABEL_TIMEOUT), this);
+    auto* timeoutLabel = new QLabel(UiText(IDS_LABEL_TIMEOUT), this);
     timeoutLabel->setGeometry(units.Rect(12, 48, 44, 12));
     timeoutLabel->setBuddy(m_timeoutEdit);
     m_timeoutEdit->setAccessibleName(FieldName(IDS_LABEL_TIMEOUT));
@@ -93,7 +75,7 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     m_device->setObjectName(QString::number(IDC_DEVICE));
     m_device->setReadOnly(true);
     m_device->setGeometry(units.Rect(56, 76, 160, 12));
-    auto* deviceLabel = new QLabel(Text(IDS_LABEL_DEVICE), this);
+    auto* deviceLabel = new QLabel(UiText(IDS_LABEL_DEVICE), this);
     deviceLabel->setGeometry(units.Rect(4, 76, 44, 12));
     deviceLabel->setBuddy(m_device);
     m_device->setAccessibleName(FieldName(IDS_LABEL_DEVICE));
@@ -115,7 +97,7 @@ QComboBox* CConnectPage::AddList(int id, int labelId, int y, int dropHeight) {
     list->setGeometry(units.Rect(64, y, 48, 12));
     // The open list's height, less the closed field: the number of items it shows.
     list->setMaxVisibleItems(std::max(1, (dropHeight - 12) / 8));
-    auto* label = new QLabel(Text(labelId), this);
+    auto* label = new QLabel(UiText(labelId), this);
     label->setGeometry(units.Rect(12, y, 44, 12));
     label->setBuddy(list);
     list->setAccessibleName(FieldName(labelId));
@@ -124,9 +106,8 @@ QComboBox* CConnectPage::AddList(int id, int labelId, int y, int dropHeight) {
 
 QPushButton* CConnectPage::AddButton(int id, int captionId, int x, int y,
                                      void (CConnectPage::*action)()) {
-    auto* button = new QPushButton(Text(captionId), this);
+    auto* button = new QPushButton(UiText(captionId), this);
     button->setObjectName(QString::number(id));
-    button->setAutoDefault(false);  // Enter belongs to the sheet's OK
     button->setGeometry(DialogUnits().Rect(x, y, 88, 14));
     button->setAccessibleName(button->text());
     connect(button, &QPushButton::clicked, this, action);
@@ -191,7 +172,7 @@ bool CConnectPage::ReadBack() {
 }
 
 bool CConnectPage::RefuseTimeout(int messageId) {
-    QString text = Text(messageId);
+    QString text = UiText(messageId);
     if (messageId == IDS_PARSE_INT_RANGE) text = text.arg(kMinTimeout).arg(kMaxTimeout);
     ShowMessageBox(this, text, MsgIcon::Warning);
     m_timeoutEdit->setFocus(Qt::OtherFocusReason);
@@ -223,76 +204,4 @@ void CConnectPage::RefreshPorts() {
 
 void CConnectPage::OnTimer() {
     if (!m_portList->view()->isVisible()) RefreshPorts();
-}
-
-// One ping at the chosen speed: the device's name, or "not found" when nothing answers.
-void CConnectPage::OnCheckLink() {
-    try {
-        if (!ReadBack()) return;
-        BusyCursor busy;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
-        uint8_t deviceCode = 0;
-        m_device->setText(Ping(protocol, &deviceCode)
-                              ? QString::fromStdString(DeviceName(deviceCode))
-                              : Text(IDS_NOT_FOUND));
-    } catch (...) {
-        ReportCurrentException(false);
-    }
-}
-
-// Talks to the device at the speed the page held before and moves it to the one chosen now.
-void CConnectPage::OnSetSpeed() {
-    try {
-        const int oldIndex = m_speedIndex;
-        if (!ReadBack()) return;
-        BusyCursor busy;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(oldIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
-        SetDeviceBaudIndex(protocol, static_cast<uint8_t>(m_speedIndex), false);
-    } catch (...) {
-        ReportCurrentException(false);
-    }
-}
-
-// Takes over the port and speed of the row chosen in the search, if they are usable here.
-void CConnectPage::OnSearch() {
-    try {
-        CDeviceSearchDlg search(this);
-        if (search.exec() != QDialog::Accepted) return;
-        const int speedIndex = search.FoundSpeedIndex();
-        if (speedIndex < 0 || speedIndex >= m_speedList->count()) return;
-        RefreshPorts();
-        const int port = m_portList->findText(QString::fromStdString(search.FoundPort()),
-                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (port < 0) return;
-        m_portList->setCurrentIndex(port);
-        m_speedList->setCurrentIndex(speedIndex);
-    } catch (...) {
-        ReportCurrentException(false);
-        return;
-    }
-    OnCheckLink();
-}
-
-// Reads the identity under its own small window and shows it in a box.
-void CConnectPage::OnDetails() {
-    try {
-        if (!ReadBack()) return;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
-        CDeviceInfoDlg reading(protocol, this);
-        if (reading.exec() != QDialog::Accepted) return;
-        const QString text = QString::fromStdString(FormatDeviceInfo(reading.Identity()));
-        FlashIfInactive(this);
-        ShowCaptionedMessageBox(this, Text(IDS_DEVICE_INFO_TITLE), text, MsgIcon::Information);
-    } catch (...) {
-        ReportCurrentException(false);
-    }
 }

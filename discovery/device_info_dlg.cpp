@@ -6,22 +6,16 @@
 
 #include "app/dialog_units.h"
 #include "app/error_reporter.h"
-#include "app/string_table.h"
+#include "discovery/ui_text.h"
 #include "imaging/run_loop.h"
-
-namespace {
-
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
-
-}  // namespace
 
 CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_protocol(&protocol) {
     // No caption bar, but the window still has a name for assistive tools and task lists.
-    setWindowTitle(Text(IDS_DEVICE_INFO_TITLE));
+    setWindowTitle(UiText(IDS_DEVICE_INFO_TITLE));
     const DialogUnits units;
     setFixedSize(units.Size(148, 20));
-    m_label = new QLabel(Text(IDS_READING_DEVICE_INFO), this);
+    m_label = new QLabel(UiText(IDS_READING_DEVICE_INFO), this);
     m_label->setGeometry(units.Rect(4, 4, 140, 12));
     m_label->setAccessibleName(m_label->text());
     setAccessibleDescription(m_label->text());

@@ -8,28 +8,18 @@
 #include <QTreeWidget>
 
 #include "app/dialog_units.h"
-#include "app/error_reporter.h"
-#include "app/string_table.h"
-#include "device/baud_rate.h"
-#include "device/com_device.h"
-#include "device/device_commands.h"
-#include "device/device_identity.h"
-#include "device/packet_protocol.h"
 #include "discovery/serial_ports.h"
+#include "discovery/ui_text.h"
 #include "imaging/run_loop.h"
 
 namespace {
 
-constexpr uint32_t kProbeTimeoutMs = 100;
 constexpr int kRefreshPeriodMs = 1000;
-constexpr int kSpeedRole = Qt::UserRole;  // item data: speed index of an answer, -1 otherwise
-
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
 
 }  // namespace
 
 CDeviceSearchDlg::CDeviceSearchDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Text(IDS_SEARCH_TITLE));
+    setWindowTitle(UiText(IDS_SEARCH_TITLE));
     const DialogUnits units;
     setFixedSize(units.Size(344, 141));
 
@@ -41,13 +31,13 @@ CDeviceSearchDlg::CDeviceSearchDlg(QWidget* parent) : QDialog(parent) {
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setAllColumnsShowFocus(true);
-    m_list->setAccessibleName(Text(IDS_SEARCH_TITLE));
-    m_list->setAccessibleDescription(Text(IDS_DESC_SEARCH_LIST));
+    m_list->setAccessibleName(UiText(IDS_SEARCH_TITLE));
+    m_list->setAccessibleDescription(UiText(IDS_DESC_SEARCH_LIST));
 
-    m_start = new QPushButton(Text(IDS_BUTTON_START_SEARCH), this);
+    m_start = new QPushButton(UiText(IDS_BUTTON_START_SEARCH), this);
     m_start->setObjectName(QString::number(IDC_START));
     m_start->setGeometry(units.Rect(280, 4, 60, 14));
-    m_stop = new QPushButton(Text(IDS_BUTTON_ABORT), this);
+    m_stop = new QPushButton(UiText(IDS_BUTTON_ABORT), this);
     m_stop->setObjectName(QString::number(IDC_STOP));
     m_stop->setGeometry(units.Rect(280, 20, 60, 14));
     setTabOrder(m_list, m_start);
@@ -79,9 +69,9 @@ QWidget* CDeviceSearchDlg::Control(int id) const {
 void CDeviceSearchDlg::CreateColumns() {
     m_list->setColumnCount(3);
     QTreeWidgetItem* header = m_list->headerItem();
-    header->setText(kColumnPort, Text(IDS_COLUMN_PORT));
-    header->setText(kColumnSpeed, Text(IDS_COLUMN_SPEED));
-    header->setText(kColumnState, Text(IDS_COLUMN_STATE));
+    header->setText(kColumnPort, UiText(IDS_COLUMN_PORT));
+    header->setText(kColumnSpeed, UiText(IDS_COLUMN_SPEED));
+    header->setText(kColumnState, UiText(IDS_COLUMN_STATE));
     header->setTextAlignment(kColumnSpeed, Qt::AlignRight | Qt::AlignVCenter);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsClickable(false);
@@ -135,82 +125,6 @@ void CDeviceSearchDlg::UpdateButtons() {
     active->setEnabled(true);
     if (hadFocus) active->setFocus(Qt::OtherFocusReason);
     inactive->setEnabled(false);
-}
-
-void CDeviceSearchDlg::OnStart() {
-    if (m_searching) return;
-    m_searching = true;
-    UpdateButtons();
-    try {
-        RunSearch();
-    } catch (...) {
-        ReportCurrentException(false);
-    }
-    m_searching = false;
-    UpdateButtons();
-
-    const PendingAction pending = m_pendingAction;
-    m_pendingAction = PendingAction::None;
-    if (pending == PendingAction::Cancel) reject();
-    if (pending == PendingAction::Accept) accept();
-}
-
-void CDeviceSearchDlg::OnStop() {
-    if (m_searching) PostStopRequest(0);
-}
-
-void CDeviceSearchDlg::RunSearch() {
-    OperationScope scope;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = m_list->topLevelItem(i);
-        row->setText(kColumnSpeed, QString());
-        row->setText(kColumnState, QString());
-        row->setData(kColumnPort, kSpeedRole, -1);
-    }
-    PumpMessages();
-
-    // No rows come or go while the search runs (the refresh waits for it).
-    const int count = m_list->topLevelItemCount();
-    for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem* row = m_list->topLevelItem(i);
-        if (row->checkState(kColumnPort) != Qt::Checked) continue;
-        m_list->scrollToItem(row);
-        try {
-            SearchRow(row);
-        } catch (const object_description& e) {
-            // The port could not be opened or the device refused: this row only.
-            row->setText(kColumnState, QString::fromStdString(e.description()));
-        } catch (...) {
-            row->setText(kColumnState, Text(IDS_SEARCH_STOPPED));
-            ReportCurrentException(false);
-            return;
-        }
-    }
-}
-
-// Probes one port at every speed, lowest first, until a device answers. The port is closed on
-// every way out.
-void CDeviceSearchDlg::SearchRow(QTreeWidgetItem* row) {
-    CComDevice port;
-    OpenComPort(port, row->text(kColumnPort).toStdString(), kFallbackBaudIndex, kProbeTimeoutMs);
-    CDeviceProtocol protocol;
-    protocol.Attach(&port);
-    row->setText(kColumnState, Text(IDS_SEARCHING));
-    PumpMessages();
-
-    for (uint8_t index = 0; index < kBaudIndexCount; ++index) {
-        const uint32_t rate = BaudIndexToRate(index);
-        row->setText(kColumnSpeed, QString::number(rate));
-        PumpMessages();
-        port.SetBaudRate(rate);
-        uint8_t deviceCode = 0;
-        if (Ping(protocol, &deviceCode)) {
-            row->setText(kColumnState, QString::fromStdString(DeviceName(deviceCode)));
-            row->setData(kColumnPort, kSpeedRole, index);
-            return;
-        }
-    }
-    row->setText(kColumnState, Text(IDS_NOT_FOUND));
 }
 
 // A closing request during a search stops it and is carried out afterwards; a later request

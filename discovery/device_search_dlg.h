@@ -28,6 +28,8 @@ public:
     static constexpr int kColumnPort = 0;
     static constexpr int kColumnSpeed = 1;
     static constexpr int kColumnState = 2;
+    // Item data of column 0: the speed index at which a device answered, -1 otherwise.
+    static constexpr int kSpeedRole = Qt::UserRole;
 
     explicit CDeviceSearchDlg(QWidget* parent);
 

@@ -4,15 +4,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/string_table.h"
 #include "discovery/connect_page.h"
+#include "discovery/ui_text.h"
 
 CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage)
     : QDialog(parent) {
     setWindowTitle(caption);
     m_tabs = new QTabWidget(this);
     m_page = new CConnectPage;
-    m_tabs->addTab(m_page, QString::fromUtf8(LoadText(IDS_PAGE_CONNECTION)));
+    m_tabs->addTab(m_page, UiText(IDS_PAGE_CONNECTION));
     m_tabs->setCurrentIndex(firstPage >= 0 && firstPage < m_tabs->count() ? firstPage : 0);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -30,15 +30,15 @@ void CProperties::accept() {
 }
 
 bool RunSettingsSheet(QWidget* parent, const QString& caption, std::string& portName,
-                      int& speedIndex, uint32_t& timeout) {
+                      int& speedIndex, int& timeout) {
     CProperties sheet(caption, parent, 0);
     CConnectPage& page = sheet.Page();
     page.m_portName = portName;
     page.m_speedIndex = speedIndex;
-    page.m_timeout = timeout;
+    page.m_timeout = static_cast<uint32_t>(timeout);
     if (sheet.exec() != QDialog::Accepted) return false;
     portName = page.m_portName;
     speedIndex = page.m_speedIndex;
-    timeout = page.m_timeout;
+    timeout = static_cast<int>(page.m_timeout);
     return true;
 }

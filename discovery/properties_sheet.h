@@ -3,7 +3,6 @@
 // page back and stays open when a value is refused.
 
 #include <QDialog>
-#include <cstdint>
 #include <string>
 
 class CConnectPage;
@@ -29,6 +28,7 @@ private:
 };
 
 // The main window's Settings command: shows the three connection values in the sheet and, only
-// when it ends with OK, copies them back (a speed index of -1 when none is selected). True on OK.
+// when it ends with OK, copies them back (a speed index of -1 when none is selected; a time-out
+// read back is always 100-300000). True on OK.
 bool RunSettingsSheet(QWidget* parent, const QString& caption, std::string& portName,
-                      int& speedIndex, uint32_t& timeout);
+                      int& speedIndex, int& timeout);

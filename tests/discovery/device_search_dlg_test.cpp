@@ -148,8 +148,14 @@ TEST_F(DeviceSearchDlgTest, UntickedRowsAreOnlyReset) {
     scanner_sim::Scanner device;
     ports = {Port("COM1", device.SlavePath()), Missing("COM2")};
     D dialog(nullptr);
+    dialog.show();
+    // The boxes are usable from the keyboard: Space toggles the current row's.
+    List(dialog)->setFocus();
+    List(dialog)->setCurrentItem(List(dialog)->topLevelItem(0));
+    QTest::keyClick(List(dialog), Qt::Key_Space);
+    EXPECT_EQ(List(dialog)->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    List(dialog)->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     for (int i = 0; i < 2; ++i) {
-        List(dialog)->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
         List(dialog)->topLevelItem(i)->setText(D::kColumnSpeed, "9600");
         List(dialog)->topLevelItem(i)->setText(D::kColumnState, "old");
     }

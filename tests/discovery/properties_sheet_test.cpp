@@ -29,7 +29,7 @@ protected:
 
     std::string port = "/dev/ttyS0";
     int speed = 3;
-    uint32_t timeout = 1000;
+    int timeout = 1000;
 };
 
 TEST_F(PropertiesSheetTest, HasOnePageAndOnlyOkAndCancel) {
@@ -52,7 +52,7 @@ TEST_F(PropertiesSheetTest, CancelLeavesTheCallersValues) {
     EXPECT_FALSE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
     EXPECT_EQ(port, "/dev/ttyS0");
     EXPECT_EQ(speed, 3);
-    EXPECT_EQ(timeout, 1000u);
+    EXPECT_EQ(timeout, 1000);
 }
 
 // A refused time-out keeps the sheet open; once it is fixed, OK hands back all three values,
@@ -73,7 +73,7 @@ TEST_F(PropertiesSheetTest, OkReadsThePageBackAndStaysOpenOnARefusal) {
     EXPECT_EQ(BoxTexts(), QStringList{"Please enter an integer between 100 and 300000."});
     EXPECT_EQ(port, "/dev/ttyS1");
     EXPECT_EQ(speed, -1);
-    EXPECT_EQ(timeout, 250u);
+    EXPECT_EQ(timeout, 250);
 }
 
 }  // namespace

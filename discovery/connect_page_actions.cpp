@@ -1,0 +1,102 @@
+// The connection page's four device actions. Each opens the port for itself, closes it on every
+// way out, and hands any failure to the error reporter.
+#include "discovery/connect_page.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/error_reporter.h"
+#include "app/message_box.h"
+#include "app/ui_helpers.h"
+#include "device/baud_rate.h"
+#include "device/com_device.h"
+#include "device/device_commands.h"
+#include "device/device_identity.h"
+#include "device/link_control.h"
+#include "device/packet_protocol.h"
+#include "discovery/device_info_dlg.h"
+#include "discovery/device_info_text.h"
+#include "discovery/device_search_dlg.h"
+#include "discovery/ui_text.h"
+
+namespace {
+
+// The speed to open a port at: an index outside the table (none chosen) gives 9600 bit/s.
+uint8_t OpenIndex(int speedIndex) {
+    return speedIndex >= 0 && speedIndex <= kMaxBaudIndex ? static_cast<uint8_t>(speedIndex)
+                                                          : kFallbackBaudIndex;
+}
+
+}  // namespace
+
+// One ping at the chosen speed: the device's name, or "not found" when nothing answers.
+void CConnectPage::OnCheckLink() {
+    try {
+        if (!ReadBack()) return;
+        BusyCursor busy;
+        CComDevice port;
+        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
+        CDeviceProtocol protocol;
+        protocol.Attach(&port);
+        uint8_t deviceCode = 0;
+        m_device->setText(Ping(protocol, &deviceCode)
+                              ? QString::fromStdString(DeviceName(deviceCode))
+                              : UiText(IDS_NOT_FOUND));
+    } catch (...) {
+        ReportCurrentException(false);
+    }
+}
+
+// Talks to the device at the speed the page held before and moves it to the one chosen now.
+void CConnectPage::OnSetSpeed() {
+    try {
+        const int oldIndex = m_speedIndex;
+        if (!ReadBack()) return;
+        BusyCursor busy;
+        CComDevice port;
+        OpenComPort(port, m_portName, OpenIndex(oldIndex), m_timeout);
+        CDeviceProtocol protocol;
+        protocol.Attach(&port);
+        SetDeviceBaudIndex(protocol, static_cast<uint8_t>(m_speedIndex), false);
+    } catch (...) {
+        ReportCurrentException(false);
+    }
+}
+
+// Takes over the port and speed of the row chosen in the search, if they are usable here.
+void CConnectPage::OnSearch() {
+    try {
+        CDeviceSearchDlg search(this);
+        if (search.exec() != QDialog::Accepted) return;
+        const int speedIndex = search.FoundSpeedIndex();
+        if (speedIndex < 0 || speedIndex >= m_speedList->count()) return;
+        RefreshPorts();
+        const int port = m_portList->findText(QString::fromStdString(search.FoundPort()),
+                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (port < 0) return;
+        m_portList->setCurrentIndex(port);
+        m_speedList->setCurrentIndex(speedIndex);
+    } catch (...) {
+        ReportCurrentException(false);
+        return;
+    }
+    OnCheckLink();
+}
+
+// Reads the identity under its own small window and shows it in a box.
+void CConnectPage::OnDetails() {
+    try {
+        if (!ReadBack()) return;
+        CComDevice port;
+        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
+        CDeviceProtocol protocol;
+        protocol.Attach(&port);
+        CDeviceInfoDlg reading(protocol, this);
+        if (reading.exec() != QDialog::Accepted) return;
+        const QString text = QString::fromStdString(FormatDeviceInfo(reading.Identity()));
+        FlashIfInactive(this);
+        ShowCaptionedMessageBox(this, UiText(IDS_DEVICE_INFO_TITLE), text, MsgIcon::Information);
+    } catch (...) {
+        ReportCurrentException(false);
+    }
+}
