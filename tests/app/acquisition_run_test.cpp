@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QTest>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -97,8 +98,16 @@ protected:
 
 TEST_F(Acquisition, SnapshotEndToEnd) {
     Start({}, Snapshot);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* start = window->Toolbar()->Control(CToolbarDlg::IDC_START);
+    QWidget* stop = window->Toolbar()->Control(CToolbarDlg::IDC_STOP);
+    EXPECT_EQ(QApplication::focusWidget(), start);
+    start->setFocus();
+    QWidget* focusDuringRun = nullptr;
     bool busyDuringRun = false;
     window->onImage = [&](int) {
+        focusDuringRun = QApplication::focusWidget();
         busyDuringRun = window->IsBusy() &&
                         !window->Toolbar()->Control(CToolbarDlg::IDC_START)->isEnabled() &&
                         !window->Toolbar()->Control(CToolbarDlg::IDC_SETTINGS)->isEnabled() &&
@@ -108,6 +117,8 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     };
     PressStart();
     EXPECT_TRUE(busyDuringRun);
+    EXPECT_EQ(focusDuringRun, stop);
+    EXPECT_EQ(QApplication::focusWidget(), start);
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(window->images, 1);
     EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(64, 48));

@@ -15,6 +15,7 @@
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
+#include "app/veltor_app.h"
 #include "app/version.h"
 #include "imaging/image_viewer.h"
 #include "tests/support/message_boxes.h"
@@ -225,4 +226,17 @@ TEST_F(MainWindow, SettingsSheetChangesValuesOnlyOnOk) {
         }
         EXPECT_EQ(w.m_timeout, 700);
     });
+}
+
+TEST(StartUp, ProfilePathFailureShowsItsTextAndNoWindow) {
+    MessageBoxes boxes;
+    CVeltorApp app;
+    EXPECT_NE(app.Run(QStringLiteral("/") + QString(5000, QLatin1Char('x'))), 0);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Ошибка определения каталога программы"));
+    EXPECT_EQ(boxes.Shown()[0].icon, MsgIcon::Error);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
+                std::none_of(QApplication::topLevelWidgets().begin(),
+                             QApplication::topLevelWidgets().end(),
+                             [](QWidget* w) { return w->isVisible(); }));
 }
