@@ -169,20 +169,26 @@ TEST_F(DeviceSearchDlgTest, UntickedRowsAreOnlyReset) {
 TEST_F(DeviceSearchDlgTest, StopLeavesSearchStoppedInTheCurrentRow) {
     PtyPair empty;
     scanner_sim::Scanner later;
-    ports = {Port("COM1", empty.SlavePath()), Port("COM2", later.SlavePath())};
+    const QStringList names = {Port("COM1", empty.SlavePath()), Port("COM2", later.SlavePath())};
+    ports = names;
     D dialog(nullptr);
     dialog.show();
     OnRowChange(dialog, [&](const QString&, int column, const QString& text) {
-        if (column == D::kColumnSpeed && text == "4800")
+        if (column == D::kColumnSpeed && text == "4800") {
+            ports.clear();
+            dialog.OnTimer();  // the rows stay while the search runs
             QTest::mouseClick(dialog.Control(D::IDC_STOP), Qt::LeftButton);
+        }
     });
     Start(dialog);
-    EXPECT_EQ(Row(dialog, ports[0])->text(D::kColumnState), "Поиск остановлен");
-    EXPECT_EQ(Row(dialog, ports[0])->text(D::kColumnSpeed), "4800");
-    EXPECT_EQ(Row(dialog, ports[1])->text(D::kColumnState), "");
+    EXPECT_EQ(Row(dialog, names[0])->text(D::kColumnState), "Поиск остановлен");
+    EXPECT_EQ(Row(dialog, names[0])->text(D::kColumnSpeed), "4800");
+    EXPECT_EQ(Row(dialog, names[1])->text(D::kColumnState), "");
     EXPECT_EQ(later.RequestCount(), 0u);
     EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
     EXPECT_TRUE(dialog.isVisible()) << "a plain stop keeps the dialog open";
+    dialog.OnTimer();
+    EXPECT_EQ(List(dialog)->topLevelItemCount(), 0);
 }
 
 TEST_F(DeviceSearchDlgTest, EscDuringASearchStopsItThenCancels) {
