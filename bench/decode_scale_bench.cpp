@@ -59,13 +59,15 @@ void ScaleOurs(benchmark::State& state, QSize from, QSize to) {
 void ScaleQt(benchmark::State& state, QSize from, QSize to) {
     const QImage source = Synthetic(from.width(), from.height());
     for (auto _ : state)
-        benchmark::DoNotOptimize(source.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        benchmark::DoNotOptimize(
+            source.scaled(to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 void DecodeOurs(benchmark::State& state, QByteArray jpeg) {
     for (auto _ : state) {
         QImage image;
-        if (!DecodeImage(image, reinterpret_cast<const uint8_t*>(jpeg.constData()), uint32_t(jpeg.size())))
+        if (!DecodeImage(image, reinterpret_cast<const uint8_t*>(jpeg.constData()),
+                         uint32_t(jpeg.size())))
             state.SkipWithError("decode failed");
     }
 }
@@ -94,7 +96,8 @@ void Frame(benchmark::State& state, QByteArray jpeg, int stage) {
     DecodeImage(image, reinterpret_cast<const uint8_t*>(jpeg.constData()), uint32_t(jpeg.size()));
     for (auto _ : state) {
         if (stage == 0 || stage == 3)
-            DecodeImage(image, reinterpret_cast<const uint8_t*>(jpeg.constData()), uint32_t(jpeg.size()));
+            DecodeImage(image, reinterpret_cast<const uint8_t*>(jpeg.constData()),
+                        uint32_t(jpeg.size()));
         if (stage == 1 || stage == 3) view.SetImage(image);
         if (stage == 2 || stage == 3) view.render(&screen);  // what a full repaint copies
     }
@@ -120,7 +123,9 @@ private:
     std::map<std::string, double> times_, cpuTimes_;
 };
 
-std::string SizeName(QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); }
+std::string SizeName(QSize s) {
+    return std::to_string(s.width()) + "x" + std::to_string(s.height());
+}
 
 }  // namespace
 
@@ -129,14 +134,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
-    const std::vector<std::pair<QSize, QSize>> scalings = {
-        {{400, 300}, {800, 600}}, {{640, 480}, {800, 600}},      // enlarging
-        {{640, 480}, {400, 300}}, {{1280, 1024}, {750, 600}},    // reducing
-        {{2560, 2048}, {400, 320}}};
+    const std::vector<std::pair<QSize, QSize>> scalings = {{{400, 300}, {800, 600}},
+                                                           {{640, 480}, {800, 600}},  // enlarging
+                                                           {{640, 480}, {400, 300}},
+                                                           {{1280, 1024}, {750, 600}},  // reducing
+                                                           {{2560, 2048}, {400, 320}}};
     for (const auto& [from, to] : scalings) {
         const std::string name = "scale " + SizeName(from) + "->" + SizeName(to);
         // Qt spreads smooth scaling over a thread pool: process CPU time shows the work per core.
-        for (const auto& [suffix, run] : {std::pair{" ours", &ScaleOurs}, std::pair{" qt", &ScaleQt}})
+        for (const auto& [suffix, run] :
+             {std::pair{" ours", &ScaleOurs}, std::pair{" qt", &ScaleQt}})
             benchmark::RegisterBenchmark((name + suffix).c_str(), run, from, to)
                 ->Unit(benchmark::kMicrosecond)
                 ->MeasureProcessCPUTime()
@@ -147,11 +154,14 @@ int main(int argc, char** argv) {
     for (QSize size : frames) {
         const std::string name = SizeName(size);
         const QByteArray jpeg = Jpeg(size.width(), size.height());
-        benchmark::RegisterBenchmark(("decode " + name + " ours").c_str(), DecodeOurs, jpeg)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("decode " + name + " turbo").c_str(), DecodeTurbo, jpeg)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("decode " + name + " ours").c_str(), DecodeOurs, jpeg)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("decode " + name + " turbo").c_str(), DecodeTurbo, jpeg)
+            ->Unit(benchmark::kMicrosecond);
         const char* stages[] = {"decode", "scale", "paint", "total"};
         for (int stage = 0; stage < 4; ++stage)
-            benchmark::RegisterBenchmark(("frame " + name + " " + stages[stage]).c_str(), Frame, jpeg, stage)
+            benchmark::RegisterBenchmark(("frame " + name + " " + stages[stage]).c_str(), Frame,
+                                         jpeg, stage)
                 ->Unit(benchmark::kMicrosecond);
     }
 
@@ -166,23 +176,28 @@ int main(int argc, char** argv) {
         const double oursCpu = reporter.CpuUs(name + " ours"), qtCpu = reporter.CpuUs(name + " qt");
         if (ours <= 0 || qt <= 0 || oursCpu <= 0) continue;
         const double mp = to.width() * double(to.height()) / 1e6;
-        std::printf("%-26s ours %6.1f MP/s, Qt smooth %6.1f MP/s (speed ratio %.2f, target >= 1); "
-                    "per CPU second ours %6.1f, Qt %6.1f (ratio %.2f)\n",
-                    name.c_str(), mp / ours * 1e6, mp / qt * 1e6, qt / ours, mp / oursCpu * 1e6,
-                    mp / qtCpu * 1e6, qtCpu / oursCpu);
+        std::printf(
+            "%-26s ours %6.1f MP/s, Qt smooth %6.1f MP/s (speed ratio %.2f, target >= 1); "
+            "per CPU second ours %6.1f, Qt %6.1f (ratio %.2f)\n",
+            name.c_str(), mp / ours * 1e6, mp / qt * 1e6, qt / ours, mp / oursCpu * 1e6,
+            mp / qtCpu * 1e6, qtCpu / oursCpu);
     }
     for (QSize size : frames) {
         const std::string name = SizeName(size);
-        const double ours = reporter.Us("decode " + name + " ours"), turbo = reporter.Us("decode " + name + " turbo");
+        const double ours = reporter.Us("decode " + name + " ours"),
+                     turbo = reporter.Us("decode " + name + " turbo");
         if (ours > 0 && turbo > 0)
-            std::printf("decode %-21s ours %7.0f us, libjpeg-turbo %7.0f us; ratio %.2f\n", name.c_str(), ours,
-                        turbo, ours / turbo);
-        const double d = reporter.Us("frame " + name + " decode"), s = reporter.Us("frame " + name + " scale"),
-                     p = reporter.Us("frame " + name + " paint"), t = reporter.Us("frame " + name + " total");
+            std::printf("decode %-21s ours %7.0f us, libjpeg-turbo %7.0f us; ratio %.2f\n",
+                        name.c_str(), ours, turbo, ours / turbo);
+        const double d = reporter.Us("frame " + name + " decode"),
+                     s = reporter.Us("frame " + name + " scale"),
+                     p = reporter.Us("frame " + name + " paint"),
+                     t = reporter.Us("frame " + name + " total");
         if (t > 0 && turbo > 0)
-            std::printf("frame %-9s into 800x600 decode %6.0f + scale %6.0f + paint %5.0f = %6.0f us "
-                        "(measured together); libjpeg-turbo decode %6.0f us; ratio %.2f\n",
-                        name.c_str(), d, s, p, t, turbo, t / turbo);
+            std::printf(
+                "frame %-9s into 800x600 decode %6.0f + scale %6.0f + paint %5.0f = %6.0f us "
+                "(measured together); libjpeg-turbo decode %6.0f us; ratio %.2f\n",
+                name.c_str(), d, s, p, t, turbo, t / turbo);
     }
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-
 #include <cstdlib>
 
 namespace {

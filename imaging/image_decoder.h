@@ -2,7 +2,6 @@
 // Turns a BMP or JPEG file image received from the device into a QImage the view can take.
 
 #include <QImage>
-
 #include <cstddef>
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-
+#include <algorithm>
 #include <new>
 
 #include "app/string_table.h"
@@ -43,26 +43,56 @@ void CImageViewer::EnsureBackBuffer() {
     if (m_backBuffer.isNull()) throw std::bad_alloc();
 }
 
+namespace {
+
+void FillBlack(QImage& image, const QRect& area) {
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)) + r.left(), r.width(),
+                    qRgb(0, 0, 0));
+}
+
+// The image's 32-bit pixels as the scaler reads them; channels only, so alpha passes as it is.
+QImage ScalerInput(const QImage& image) {
+    if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
+        return image;
+    QImage converted = image.convertToFormat(QImage::Format_RGB32);
+    if (converted.isNull()) throw std::bad_alloc();
+    return converted;
+}
+
+}  // namespace
+
 void CImageViewer::Rebuild() {
     EnsureBackBuffer();
-    const int cw = width(), ch = height();
-    QPainter(&m_backBuffer).fillRect(0, 0, cw, ch, Qt::black);
-    if (m_source.isNull()) return;
+    const QRect client(0, 0, width(), height());
+    const FitRect fit = m_source.isNull() ? FitRect{}
+                                          : FitImage(client.width(), client.height(),
+                                                     m_source.width(), m_source.height());
+    if (fit.width == 0) {
+        FillBlack(m_backBuffer, client);
+        return;
+    }
+    // Black around the picture; the scaler writes every pixel inside it.
+    const int right = fit.left + fit.width, bottom = fit.top + fit.height;
+    FillBlack(m_backBuffer, QRect(0, 0, client.width(), fit.top));
+    FillBlack(m_backBuffer, QRect(0, bottom, client.width(), client.height() - bottom));
+    FillBlack(m_backBuffer, QRect(0, fit.top, fit.left, fit.height));
+    FillBlack(m_backBuffer, QRect(right, fit.top, client.width() - right, fit.height));
 
-    const FitRect fit = FitImage(cw, ch, m_source.width(), m_source.height());
-    if (fit.width == 0) return;
-    // The scaler reads the colour channels only, so 32-bit images with alpha pass unconverted.
-    QImage source = m_source;
-    if (source.format() != QImage::Format_RGB32 && source.format() != QImage::Format_ARGB32)
-        source = source.convertToFormat(QImage::Format_RGB32);
-    if (source.isNull()) throw std::bad_alloc();
-
+    const QImage source = ScalerInput(m_source);
     const ConstPixelView from{reinterpret_cast<const uint32_t*>(source.constBits()), source.width(),
                               source.height(), int(source.bytesPerLine() / 4)};
     const int stride = int(m_backBuffer.bytesPerLine() / 4);
-    uint32_t* target = reinterpret_cast<uint32_t*>(m_backBuffer.bits()) +
-                       ptrdiff_t{fit.top} * stride + fit.left;
+    uint32_t* target =
+        reinterpret_cast<uint32_t*>(m_backBuffer.bits()) + ptrdiff_t{fit.top} * stride + fit.left;
     ScaleImage(from, PixelView{target, fit.width, fit.height, stride});
+    // The scaler leaves the top byte 0; Format_RGB32 wants it 0xFF, or some paint paths would
+    // read the picture as transparent.
+    for (int y = 0; y < fit.height; ++y) {
+        uint32_t* line = target + ptrdiff_t{y} * stride;
+        for (int x = 0; x < fit.width; ++x) line[x] |= 0xFF000000u;
+    }
 }
 
 void CImageViewer::RebuildQuietly() {

@@ -1,191 +1,13 @@
 #include "imaging/scaler.h"
 
-#include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "imaging/pixel_lanes.h"
 
-// Both kernels treat a pixel as four byte lanes and run the same formula on each, which lets the
-// compiler vectorise them. The unused top byte gets weight 0 (enlarging) or is skipped
-// (reducing), so results carry a zero top byte. Positions are 64-bit and every intermediate is
-// wide enough for its largest value, so results equal the per-channel formulas bit for bit.
-
-namespace {
-
-// Which byte of a pixel in memory is its top byte.
-constexpr int kTopLane = std::endian::native == std::endian::little ? 3 : 0;
-
-const uint8_t* Bytes(const uint32_t* pixels) { return reinterpret_cast<const uint8_t*>(pixels); }
-uint8_t* Bytes(uint32_t* pixels) { return reinterpret_cast<uint8_t*>(pixels); }
-
-void FillBlack(const PixelView& dst) {
-    for (int y = 0; y < dst.height; ++y)
-        std::fill_n(dst.pixels + ptrdiff_t{y} * dst.stride, dst.width, 0u);
-}
-
-// One destination column or row of the area average: source indices [first, last) and the
-// weights, in 1/256 pixels, of the first and last of them; those between weigh 256.
-struct Band {
-    int first;
-    int last;
-    uint32_t firstWeight;
-    uint32_t lastWeight;
-};
-
-Band MakeBand(uint64_t start, uint64_t span) {
-    Band band;
-    band.first = static_cast<int>(start / 256);
-    band.last = static_cast<int>((start + span + 255) / 256);
-    const auto firstStart = static_cast<uint32_t>(start - 256 * uint64_t(band.first));
-    const auto lastEnd = static_cast<uint32_t>(start + span - 256 * uint64_t(band.last - 1));
-    band.firstWeight = (band.last - 1 == band.first ? lastEnd : 256u) - firstStart;
-    band.lastWeight = lastEnd;
-    return band;
-}
-
-uint32_t Weight(const Band& band, int index) {
-    if (index == band.first) return band.firstWeight;
-    if (index == band.last - 1) return band.lastWeight;
-    return 256u;
-}
-
-// floor(sum / norm) for sums up to 255 * norm. While 510 * norm < 2^32 this is a multiply by a
-// rounded-up 32-bit reciprocal and a shift by k, where 2^k > 255 * norm^2 makes it exact; larger
-// norms take a floating estimate corrected by one.
-class NormDivider {
-public:
-    explicit NormDivider(uint64_t norm)
-        : norm_(norm),
-          exact_(510 * norm <= UINT32_MAX),
-          shift_(exact_ ? std::bit_width(255 * norm * norm) : 0),
-          reciprocal_(exact_ ? ((uint64_t{1} << shift_) + norm - 1) / norm : 0),
-          inverse_(1.0 / static_cast<double>(norm)) {}
-
-    bool exact() const { return exact_; }
-    uint32_t reciprocal() const { return static_cast<uint32_t>(reciprocal_); }
-    int shift() const { return shift_; }
-
-    uint8_t operator()(uint64_t sum) const {
-        if (exact_) return static_cast<uint8_t>((sum * reciprocal_) >> shift_);
-        uint64_t q = static_cast<uint64_t>(static_cast<double>(static_cast<int64_t>(sum)) * inverse_);
-        if (q * norm_ > sum) --q;
-        else if ((q + 1) * norm_ <= sum) ++q;
-        return static_cast<uint8_t>(q);
-    }
-
-private:
-    uint64_t norm_;
-    bool exact_;
-    int shift_;
-    uint64_t reciprocal_;
-    double inverse_;
-};
-
-// A destination column of the area average as the horizontal pass reads it: its first and last
-// source columns with their weights (the last weighs 0 when it is the first), and the columns of
-// full weight between them, [middleBegin, middleEnd).
-struct ColumnTerms {
-    uint32_t first, last, middleBegin, middleEnd;
-    uint32_t firstWeight, lastWeight;
-};
-
-ColumnTerms MakeColumnTerms(const Band& band) {
-    const auto first = uint32_t(band.first), last = uint32_t(band.last - 1);
-    return {first, last, first + 1, std::max(last, first + 1), band.firstWeight,
-            last > first ? band.lastWeight : 0};
-}
-
-// One destination row from the column sums `s` of its band and their running totals `p`
-// (p[4x + lane] = sum of s over the columns before x). Unsigned wrap-around in `p` cancels out in
-// the differences.
-template <typename Sum>
-void SumColumns(const std::vector<ColumnTerms>& columns, const Sum* s, const Sum* p,
-                const NormDivider& divide, uint8_t* out) {
-    for (const ColumnTerms& c : columns) {
-        for (int lane = 0; lane < 4; ++lane) {
-            const Sum middle = p[4 * c.middleEnd + lane] - p[4 * c.middleBegin + lane];
-            out[lane] = divide(s[4 * c.first + lane] * c.firstWeight + (middle << 8) +
-                               s[4 * c.last + lane] * c.lastWeight);
-        }
-        out[kTopLane] = 0;
-        out += 4;
-    }
-}
-
-#if defined(__SSE2__)
-// The same for 32-bit sums with an exact 32-bit reciprocal, four lanes at a time.
-__m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
-// Lane-wise low 32 bits of a * b, b holding one value in every lane.
-__m128i MultiplyLanes(__m128i a, __m128i b) {
-    const __m128i even = _mm_mul_epu32(a, b);
-    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), b);
-    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-}
-
-void SumColumns(const std::vector<ColumnTerms>& columns, const uint32_t* s, const uint32_t* p,
-                const NormDivider& divide, uint8_t* out) {
-    if (!divide.exact()) {
-        SumColumns<uint32_t>(columns, s, p, divide, out);
-        return;
-    }
-    const __m128i reciprocal = _mm_set1_epi32(int(divide.reciprocal()));
-    const __m128i shift = _mm_cvtsi32_si128(divide.shift());
-    for (const ColumnTerms& c : columns) {
-        const __m128i middle = _mm_sub_epi32(Load(p + 4 * c.middleEnd), Load(p + 4 * c.middleBegin));
-        __m128i sum = MultiplyLanes(Load(s + 4 * c.first), _mm_set1_epi32(int(c.firstWeight)));
-        sum = _mm_add_epi32(sum, _mm_slli_epi32(middle, 8));
-        sum = _mm_add_epi32(sum, MultiplyLanes(Load(s + 4 * c.last), _mm_set1_epi32(int(c.lastWeight))));
-        const __m128i even = _mm_srl_epi64(_mm_mul_epu32(sum, reciprocal), shift);
-        const __m128i odd = _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(sum, 32), reciprocal), shift);
-        const __m128i quotients = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
-        const __m128i words = _mm_packs_epi32(quotients, quotients);
-        const auto pixel = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
-        std::memcpy(out, &pixel, 4);
-        out[kTopLane] = 0;
-        out += 4;
-    }
-}
-#endif
-
-// The area average, vertical pass first: the band's source rows are summed lane by lane with
-// their row weights, then each destination pixel sums its columns of that row. Integer sums
-// are exact, so the order does not change the result. `Sum` holds up to 255 * norm.
-template <typename Sum>
-void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64_t dy) {
-    const int dw = dst.width, dh = dst.height;
-    const NormDivider divide(dx * dy);
-
-    std::vector<ColumnTerms> columns(dw);
-    uint64_t ex = 0;
-    for (int i = 0; i < dw; ++i, ex += dx) columns[i] = MakeColumnTerms(MakeBand(ex, dx));
-    const size_t usedColumns = columns.back().middleEnd + size_t{1};
-    const size_t usedLanes = 4 * usedColumns;
-
-    std::vector<Sum> sums(usedLanes), totals(usedLanes + 4);
-    uint64_t ey = 0;
-    for (int j = 0; j < dh; ++j, ey += dy) {
-        const Band rows = MakeBand(ey, dy);
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int y = rows.first; y < rows.last; ++y) {
-            // A channel times a weight fits 16 bits (255 * 256), which vectorises well.
-            const auto wy = static_cast<uint16_t>(Weight(rows, y));
-            const uint8_t* line = Bytes(src.pixels + ptrdiff_t{y} * src.stride);
-            for (size_t k = 0; k < usedLanes; ++k) sums[k] += static_cast<uint16_t>(line[k] * wy);
-        }
-        for (size_t k = 0; k < usedLanes; ++k) totals[k + 4] = totals[k] + sums[k];
-        SumColumns(columns, sums.data(), totals.data(), divide,
-                   Bytes(dst.pixels + ptrdiff_t{j} * dst.stride));
-    }
-}
-
-}  // namespace
+// Positions are 64-bit and every intermediate is wide enough for its largest value, so results
+// equal the per-channel formulas bit for bit. The area average lives in area_average.cpp.
 
 FitRect FitImage(int cw, int ch, int W, int H) {
     if (W < 2 || H < 2 || cw <= 0 || ch <= 0) return {};
@@ -206,7 +28,7 @@ FitRect FitImage(int cw, int ch, int W, int H) {
 void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
     const int W = src.width, H = src.height, dw = dst.width, dh = dst.height;
     // Column table, once per call: the two source columns of each destination column and their
-    // weights per lane (zero for the top byte).
+    // weights per byte lane (zero for the top byte, which so comes out 0).
     std::vector<int> left(dw), right(dw);
     std::vector<uint16_t> leftWeight(4 * size_t(dw)), rightWeight(4 * size_t(dw));
     const uint64_t spanX = uint64_t(W - 1) * 256;
@@ -223,37 +45,27 @@ void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
 
     // Per destination row: the two source rows blended vertically (each lane at most 255 * 256),
     // then the two blended columns of every destination pixel gathered side by side.
-    std::vector<uint16_t> blend(4 * size_t(W)), leftBlend(4 * size_t(dw)), rightBlend(4 * size_t(dw));
+    std::vector<uint16_t> blend(4 * size_t(W)), leftBlend(4 * size_t(dw)),
+        rightBlend(4 * size_t(dw));
     const uint64_t spanY = uint64_t(H - 1) * 256;
     for (int j = 0; j < dh; ++j) {
         const uint64_t q = j * spanY / dh;
         const auto fy = static_cast<uint16_t>(q % 256), gy = static_cast<uint16_t>(256 - fy);
-        const uint8_t* row0 = Bytes(src.pixels + ptrdiff_t(q / 256) * src.stride);
-        const uint8_t* row1 = Bytes(src.pixels + ptrdiff_t((q + 255) / 256) * src.stride);
+        const uint8_t* row0 = PixelBytes(src.pixels + ptrdiff_t(q / 256) * src.stride);
+        const uint8_t* row1 = PixelBytes(src.pixels + ptrdiff_t((q + 255) / 256) * src.stride);
         for (size_t k = 0; k < blend.size(); ++k) blend[k] = uint16_t(row0[k] * gy + row1[k] * fy);
         for (int i = 0; i < dw; ++i) {
-            std::memcpy(&leftBlend[4 * size_t(i)], &blend[4 * size_t(left[i])], 4 * sizeof(uint16_t));
-            std::memcpy(&rightBlend[4 * size_t(i)], &blend[4 * size_t(right[i])], 4 * sizeof(uint16_t));
+            std::memcpy(&leftBlend[4 * size_t(i)], &blend[4 * size_t(left[i])],
+                        4 * sizeof(uint16_t));
+            std::memcpy(&rightBlend[4 * size_t(i)], &blend[4 * size_t(right[i])],
+                        4 * sizeof(uint16_t));
         }
-        uint8_t* out = Bytes(dst.pixels + ptrdiff_t{j} * dst.stride);
+        uint8_t* out = PixelBytes(dst.pixels + ptrdiff_t{j} * dst.stride);
         for (size_t k = 0; k < leftBlend.size(); ++k)
             out[k] = uint8_t((uint32_t{leftBlend[k]} * leftWeight[k] +
-                              uint32_t{rightBlend[k]} * rightWeight[k]) >> 16);
+                              uint32_t{rightBlend[k]} * rightWeight[k]) >>
+                             16);
     }
-}
-
-void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst) {
-    const uint64_t dx = uint64_t(src.width - 1) * 256 / dst.width;
-    const uint64_t dy = uint64_t(src.height - 1) * 256 / dst.height;
-    if (dx == 0 || dy == 0) {  // a destination over 256 times the source: nothing to average
-        FillBlack(dst);
-        return;
-    }
-    // 32-bit sums whenever they cannot overflow: every reduction below about 16 : 1.
-    if (255 * dx * dy <= UINT32_MAX)
-        Reduce<uint32_t>(src, dst, dx, dy);
-    else
-        Reduce<uint64_t>(src, dst, dx, dy);
 }
 
 void ScaleImage(const ConstPixelView& src, const PixelView& dst) {

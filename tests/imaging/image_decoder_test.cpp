@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QImageWriter>
-
 #include <cstdlib>
 #include <vector>
 
@@ -101,12 +100,15 @@ TEST(DecodeImage, PaletteBmpsBecome32BitWithThePaletteColours) {
         EXPECT_EQ(image.format(), QImage::Format_RGB32);
         ASSERT_EQ(image.size(), QSize(13, 7));
         for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x) EXPECT_EQ(image.pixel(x, y), palette[index(x, y)] | 0xFF000000u);
+            for (int x = 0; x < 13; ++x)
+                EXPECT_EQ(image.pixel(x, y), palette[index(x, y)] | 0xFF000000u);
     }
 }
 
 TEST(DecodeImage, TrueColourBmpsKeepEveryPixel) {
-    const auto colour = [](int x, int y) { return uint32_t(qRgb(x * 20, y * 30, 255 - x * y)) & 0xFFFFFFu; };
+    const auto colour = [](int x, int y) {
+        return uint32_t(qRgb(x * 20, y * 30, 255 - x * y)) & 0xFFFFFFu;
+    };
     for (int bpp : {24, 32}) {
         SCOPED_TRACE(bpp);
         QImage image;

@@ -16,7 +16,9 @@ QImage Uniform(int w, int h, QRgb colour) {
 }
 
 // The view on screen, as the user sees it: painted from the back buffer.
-QImage Screen(CImageViewer& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Screen(CImageViewer& view) {
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 bool AllBlack(const QImage& image) {
     for (int y = 0; y < image.height(); ++y)
@@ -47,6 +49,8 @@ TEST_F(ImageViewer, ScaledImageIsCentredOnBlack) {
         EXPECT_EQ(screen.pixel(x, 250), kBlack);
     }
     EXPECT_EQ(view.SourceImage().size(), QSize(100, 50));  // kept at full resolution
+    const auto* raw = reinterpret_cast<const uint32_t*>(view.BackBuffer().constScanLine(100));
+    EXPECT_EQ(raw[200], kRed);  // opaque, as Format_RGB32 requires
 
     view.SetImage(Uniform(100, 300, kRed));  // reduced to 100 x 300, 150 pixels from the left
     EXPECT_EQ(view.BackBuffer().pixel(149, 150), kBlack);
@@ -66,7 +70,7 @@ TEST_F(ImageViewer, IndexedAndAlphaImagesShowTheirColours) {
 }
 
 TEST_F(ImageViewer, NothingToShowLeavesTheViewBlack) {
-    EXPECT_TRUE(AllBlack(Screen(view)));  // before any image
+    EXPECT_TRUE(AllBlack(Screen(view)));   // before any image
     view.SetImage(Uniform(1, 300, kRed));  // one pixel wide
     EXPECT_TRUE(AllBlack(Screen(view)));
     view.SetImage(Uniform(300, 200, kRed));

@@ -46,9 +46,12 @@ Picture ReferenceEnlarge(const Picture& s, int dw, int dh) {
             const uint64_t x0 = p / 256, x1 = (p + 255) / 256, fx = p - 256 * x0, gx = 256 - fx;
             uint32_t out = 0;
             for (int shift : {16, 8, 0}) {
-                const auto c = [&](uint64_t x, uint64_t y) { return Channel(s.at(int(x), int(y)), shift); };
+                const auto c = [&](uint64_t x, uint64_t y) {
+                    return Channel(s.at(int(x), int(y)), shift);
+                };
                 const uint64_t v = ((c(x0, y0) * gy + c(x0, y1) * fy) * gx +
-                                    (c(x1, y0) * gy + c(x1, y1) * fy) * fx) >> 16;
+                                    (c(x1, y0) * gy + c(x1, y1) * fy) * fx) >>
+                                   16;
                 out |= uint32_t(v) << shift;
             }
             d.at(i, j) = out;
@@ -97,7 +100,7 @@ TEST(FitImage, WidthOrHeightLimitsAndTheImageIsCentred) {
     expect(FitImage(400, 300, 100, 50), 0, 50, 400, 200);
     expect(FitImage(400, 300, 800, 600), 0, 0, 400, 300);  // same aspect: the height branch fills
     expect(FitImage(400, 300, 100, 300), 150, 0, 100, 300);
-    expect(FitImage(401, 300, 3, 2), 0, 16, 401, 267);     // divisions truncate
+    expect(FitImage(401, 300, 3, 2), 0, 16, 401, 267);  // divisions truncate
 }
 
 TEST(FitImage, TooSmallImagesOrResultsStayBlack) {
@@ -136,24 +139,31 @@ TEST(ReduceAreaAverage, HandComputedFractionalWeights) {
 }
 
 TEST(ScaleImage, MatchesTheFormulasInBothDirections) {
-    const struct { int w, h, dw, dh; } cases[] = {
-        {2, 2, 7, 5}, {7, 5, 13, 11}, {100, 50, 400, 200}, {3, 9, 4, 12},   // enlarging
-        {640, 480, 400, 300}, {33, 17, 5, 3}, {7, 5, 7, 5}, {2, 10, 2, 11},  // reducing
-        {300, 3, 2, 2}, {57, 91, 23, 40},
+    const struct {
+        int w, h, dw, dh;
+    } cases[] = {
+        {2, 2, 7, 5},         {7, 5, 13, 11},   {100, 50, 400, 200}, {3, 9, 4, 12},   // enlarging
+        {640, 480, 400, 300}, {33, 17, 5, 3},   {7, 5, 7, 5},        {2, 10, 2, 11},  // reducing
+        {300, 3, 2, 2},       {57, 91, 23, 40}, {4, 1200, 2, 3},  // the last: long runs of full
+                                                                  // rows
     };
     unsigned seed = 1;
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " -> " << c.dw << "x" << c.dh);
         const Picture s = Random(c.w, c.h, seed++);
-        const Picture expected = c.w < c.dw ? ReferenceEnlarge(s, c.dw, c.dh) : ReferenceReduce(s, c.dw, c.dh);
+        const Picture expected =
+            c.w < c.dw ? ReferenceEnlarge(s, c.dw, c.dh) : ReferenceReduce(s, c.dw, c.dh);
         EXPECT_EQ(Scaled(s, c.dw, c.dh).pixels, expected.pixels);
     }
 }
 
 TEST(ScaleImage, UniformImagesStayUniformEvenAtExtremeReductions) {
-    const struct { int w, h, dw, dh; uint32_t colour; } cases[] = {
+    const struct {
+        int w, h, dw, dh;
+        uint32_t colour;
+    } cases[] = {
         {4000, 3000, 2, 2, 0xFFFFFF}, {640, 480, 400, 300, 0xABCDEF}, {1000, 3, 7, 2, 0x80FF01},
-        {97, 61, 13, 29, 0x00FF00}, {9, 9, 17, 17, 0xFFFFFF},
+        {97, 61, 13, 29, 0x00FF00},   {9, 9, 17, 17, 0xFFFFFF},
     };
     for (const auto& c : cases) {
         const Picture d = Scaled(Picture(c.w, c.h, c.colour | 0xFF000000), c.dw, c.dh);
