@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QTimer>
 #include <optional>
 
@@ -51,6 +52,7 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     group->setGeometry(units.Rect(4, 4, 116, 64));
 
     m_portList = AddList(IDC_PORT, IDS_LABEL_PORT, 16, 125);
+    connect(m_portList, &QComboBox::currentTextChanged, m_portList, &QWidget::setToolTip);
     m_speedList = AddList(IDC_SPEED, IDS_LABEL_SPEED, 32, 110);
     for (uint8_t index = 0; index < kBaudIndexCount; ++index)
         m_speedList->addItem(QString::number(BaudIndexToRate(index)));
@@ -200,6 +202,10 @@ void CConnectPage::RefreshPorts() {
             ++position;
         m_portList->insertItem(position, port);
     }
+    // Device paths are longer than the field: the open list shows them whole.
+    QAbstractItemView* view = m_portList->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth() +
+                          view->verticalScrollBar()->sizeHint().width());
 }
 
 void CConnectPage::OnTimer() {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/dialog_units.h"
 #include "app/error_reporter.h"
@@ -14,9 +15,11 @@ CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)
     // No caption bar, but the window still has a name for assistive tools and task lists.
     setWindowTitle(UiText(IDS_DEVICE_INFO_TITLE));
     const DialogUnits units;
-    setFixedSize(units.Size(148, 20));
     m_label = new QLabel(UiText(IDS_READING_DEVICE_INFO), this);
-    m_label->setGeometry(units.Rect(4, 4, 140, 12));
+    // The designed width, or more when the font needs it to show the whole text.
+    const int labelWidth = std::max(units.X(140), m_label->sizeHint().width());
+    m_label->setGeometry(units.X(4), units.Y(4), labelWidth, units.Y(12));
+    setFixedSize(labelWidth + units.X(8), units.Y(20));
     m_label->setAccessibleName(m_label->text());
     setAccessibleDescription(m_label->text());
 }
