@@ -170,18 +170,21 @@ void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64
     std::vector<Sum> sums(usedLanes), totals(usedLanes + 4);
     std::vector<uint16_t> middle(usedLanes);
     const auto line = [&](int y) { return PixelBytes(src.pixels + ptrdiff_t{y} * src.stride); };
-    // A channel times a weight fits 16 bits (255 * 256), which vectorises well.
-    const auto addWeighted = [&](int y, uint32_t weight) {
-        const uint8_t* bytes = line(y);
-        const auto w = static_cast<uint16_t>(weight);
-        for (size_t k = 0; k < usedLanes; ++k) sums[k] += static_cast<uint16_t>(bytes[k] * w);
-    };
     uint64_t ey = 0;
     for (int j = 0; j < dh; ++j, ey += dy) {
         const Band rows = MakeBand(ey, dy);
-        std::fill(sums.begin(), sums.end(), 0);
-        addWeighted(rows.first, rows.firstWeight);
-        if (rows.last - 1 > rows.first) {
+        // A channel times a weight fits 16 bits (255 * 256), which vectorises well.
+        const uint8_t* first = line(rows.first);
+        const auto firstWeight = static_cast<uint16_t>(rows.firstWeight);
+        if (rows.last - 1 == rows.first) {
+            for (size_t k = 0; k < usedLanes; ++k)
+                sums[k] = static_cast<uint16_t>(first[k] * firstWeight);
+        } else {
+            const uint8_t* last = line(rows.last - 1);
+            const auto lastWeight = static_cast<uint16_t>(rows.lastWeight);
+            for (size_t k = 0; k < usedLanes; ++k)
+                sums[k] = Sum{static_cast<uint16_t>(first[k] * firstWeight)} +
+                          static_cast<uint16_t>(last[k] * lastWeight);
             // Rows of full weight, which strong reductions have many of, are added plainly in
             // 16 bits (up to 257 rows of 255 fit) and weighted once.
             for (int y = rows.first + 1; y < rows.last - 1;) {
@@ -193,7 +196,6 @@ void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64
                 }
                 for (size_t k = 0; k < usedLanes; ++k) sums[k] += Sum{middle[k]} << 8;
             }
-            addWeighted(rows.last - 1, rows.lastWeight);
         }
         for (size_t k = 0; k < usedLanes; ++k) totals[k + 4] = totals[k] + sums[k];
         SumColumns(columns, sums.data(), totals.data(), divide,
