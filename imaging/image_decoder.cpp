@@ -68,9 +68,11 @@ QImage Read(const uint8_t* data, uint32_t size, FileKind kind) {
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
     QImageReader reader(&buffer, kind == FileKind::Bmp ? "bmp" : "jpeg");
+    // Refused before any pixel memory is taken; a top-down BMP reports a negative height.
     const QSize declared = reader.size();
-    if (!declared.isValid() || declared.isEmpty()) return {};
-    if (uint64_t(declared.width()) * uint64_t(declared.height()) > kMaxDecodedPixels) return {};
+    const uint64_t pixels = uint64_t(std::abs(int64_t{declared.width()})) *
+                            uint64_t(std::abs(int64_t{declared.height()}));
+    if (pixels > kMaxDecodedPixels) return {};
     return reader.read();  // null on any decoder error or failed allocation
 }
 

@@ -16,9 +16,11 @@ void Put32(Bytes& b, uint32_t v) {
     b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
-// A bottom-up BI_RGB BMP. `value(x, y)` gives a palette index (bpp <= 8) or 0x00RRGGBB.
+// A BI_RGB BMP, rows stored bottom-up unless `topDown`. `value(x, y)` gives a palette index
+// (bpp <= 8) or 0x00RRGGBB.
 template <typename ValueAt>
-Bytes MakeBmp(int width, int height, int bpp, const std::vector<QRgb>& palette, ValueAt value) {
+Bytes MakeBmp(int width, int height, int bpp, const std::vector<QRgb>& palette, ValueAt value,
+              bool topDown = false) {
     const uint32_t rowBytes = (uint32_t(width) * bpp + 31) / 32 * 4;
     const uint32_t offset = 14 + 40 + 4 * uint32_t(palette.size());
     Bytes b{'B', 'M'};
@@ -27,12 +29,13 @@ Bytes MakeBmp(int width, int height, int bpp, const std::vector<QRgb>& palette, 
     Put32(b, offset);
     Put32(b, 40);
     Put32(b, width);
-    Put32(b, height);
+    Put32(b, uint32_t(topDown ? -height : height));
     Put16(b, 1);
     Put16(b, bpp);
     for (int i = 0; i < 6; ++i) Put32(b, i == 4 ? uint32_t(palette.size()) : 0);
     for (QRgb c : palette) Put32(b, c & 0xFFFFFFu);
-    for (int y = height - 1; y >= 0; --y) {
+    for (int n = 0; n < height; ++n) {
+        const int y = topDown ? n : height - 1 - n;
         Bytes row(rowBytes, 0);
         for (int x = 0; x < width; ++x) {
             const uint32_t v = value(x, y);
@@ -117,6 +120,11 @@ TEST(DecodeImage, TrueColourBmpsKeepEveryPixel) {
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 11; ++x) EXPECT_EQ(image.pixel(x, y) & 0xFFFFFFu, colour(x, y));
     }
+    const Bytes topDown = MakeBmp(11, 5, 24, {}, colour, true);
+    QImage image;
+    ASSERT_TRUE(Decode(image, topDown));
+    EXPECT_EQ(image.pixel(3, 4) & 0xFFFFFFu, colour(3, 4));
+    EXPECT_FALSE(Decode(image, Bytes(topDown.begin(), topDown.end() - 1)));
 }
 
 TEST(DecodeImage, BaselineProgressiveAndGreyJpegs) {
