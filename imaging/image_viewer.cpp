@@ -25,8 +25,13 @@ void CImageViewer::SetImage(const QImage& image) {
 void CImageViewer::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect exposed = event->rect();
-    if (!m_backBuffer.rect().contains(exposed)) painter.fillRect(exposed, Qt::black);
-    painter.drawImage(exposed.topLeft(), m_backBuffer, exposed);
+    // The buffer is in device pixels, so on a high-density screen the picture is scaled once
+    // to the screen's own resolution rather than enlarged again by the painter.
+    const qreal ratio = m_backBuffer.devicePixelRatio();
+    const QRectF source(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio,
+                        exposed.height() * ratio);
+    if (!QRectF(m_backBuffer.rect()).contains(source)) painter.fillRect(exposed, Qt::black);
+    painter.drawImage(QRectF(exposed), m_backBuffer, source);
 }
 
 void CImageViewer::resizeEvent(QResizeEvent* event) {
@@ -34,13 +39,23 @@ void CImageViewer::resizeEvent(QResizeEvent* event) {
     RebuildQuietly();  // the resize itself brings the repaint
 }
 
+// The client area in device pixels.
+QSize CImageViewer::DeviceClientSize() const {
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
 void CImageViewer::EnsureBackBuffer() {
-    const int cw = width(), ch = height();
-    if (!m_backBuffer.isNull() && (m_backBuffer.width() >= cw && m_backBuffer.height() >= ch))
+    const QSize client = DeviceClientSize();
+    const qreal ratio = devicePixelRatioF();
+    if (!m_backBuffer.isNull() && m_backBuffer.devicePixelRatio() == ratio &&
+        m_backBuffer.width() >= client.width() && m_backBuffer.height() >= client.height())
         return;
     m_backBuffer = QImage();  // release the old buffer before asking for the new one
-    m_backBuffer = QImage(std::max(cw, 1), std::max(ch, 1), QImage::Format_RGB32);
+    m_backBuffer = QImage(std::max(client.width(), 1), std::max(client.height(), 1),
+                          QImage::Format_RGB32);
     if (m_backBuffer.isNull()) throw std::bad_alloc();
+    m_backBuffer.setDevicePixelRatio(ratio);
 }
 
 namespace {
@@ -65,7 +80,7 @@ QImage ScalerInput(const QImage& image) {
 
 void CImageViewer::Rebuild() {
     EnsureBackBuffer();
-    const QRect client(0, 0, width(), height());
+    const QRect client(QPoint(0, 0), DeviceClientSize());
     const FitRect fit = m_source.isNull() ? FitRect{}
                                           : FitImage(client.width(), client.height(),
                                                      m_source.width(), m_source.height());

@@ -18,7 +18,8 @@ public:
     // The image last given to SetImage, at full resolution; null while the view is empty.
     const QImage& SourceImage() const { return m_source; }
 
-    // The finished picture; at least as large as the widget, of which its top-left part is shown.
+    // The finished picture in device pixels; at least as large as the widget, of which its
+    // top-left part is shown.
     const QImage& BackBuffer() const { return m_backBuffer; }
 
 protected:
@@ -26,6 +27,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QSize DeviceClientSize() const;
     void EnsureBackBuffer();
     void Rebuild();
     void RebuildQuietly();
