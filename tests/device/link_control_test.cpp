@@ -5,6 +5,7 @@
 #include "device/baud_rate.h"
 #include "device/device_commands.h"
 #include "tests/support/fast_clock.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/sim_port.h"
 
 namespace {
@@ -13,15 +14,6 @@ scanner_sim::Config DeviceAt(int baudIndex) {
     scanner_sim::Config config;
     config.baudIndex = baudIndex;
     return config;
-}
-
-std::string FailureText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const test_exception& e) {
-        return e.description();
-    }
-    return "no exception";
 }
 
 using Speeds = std::vector<uint32_t>;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/com_device.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/scripted_device.h"
 
 namespace {
@@ -22,12 +23,7 @@ protected:
 };
 
 std::string CheckStatusText(int32_t result) {
-    try {
-        CheckStatus(result);
-    } catch (const test_exception& e) {
-        return e.description();
-    }
-    return "no exception";
+    return FailureText([result] { CheckStatus(result); });
 }
 
 }  // namespace

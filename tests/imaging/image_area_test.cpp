@@ -4,20 +4,12 @@
 
 #include "device/device_commands.h"
 #include "tests/support/scripted_device.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/sim_port.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string FailureText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const test_exception& e) {
-        return e.description();
-    }
-    return "no exception";
-}
 
 scanner_sim::Config Interface(char version, std::array<uint8_t, 3> tag = {0x47, 0x4D, 0x49}) {
     scanner_sim::Config config;
