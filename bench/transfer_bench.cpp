@@ -239,8 +239,8 @@ void VideoFrames() {
                 static_cast<long long>(jpeg.size()), bytesPerFrame);
     Figure("c. frames per second at 115200 (paced)", kFrames / seconds, "fps", boundFps,
            "(wire bound; the 10 ms poll waits are not on the wire)");
-    std::printf("d. last block to frame on screen, median of %d frames: decode %.0f us, "
-                "SetImage %.0f us, paint %.0f us\n",
+    std::printf("d. last block to frame on screen, median of %d frames: decode (after the "
+                "last block's event pass) %.0f us, SetImage %.0f us, paint %.0f us\n",
                 kFrames, Median(decode), Median(set), Median(paint));
     Figure("d. last block to frame painted (median)", Median(total) / 1000, "ms",
            1000 / kLineBaud * kBitsPerByte * (kReadRequestBytes + kReadAnswerOverhead + 128),
