@@ -129,13 +129,9 @@ TEST_F(PacketProtocol, StaleBytesArePurgedBeforeEveryAttempt) {
 
 TEST_F(PacketProtocol, MalformedAnswersEachEndOneAttempt) {
     const Bytes good = ScriptedDevice::Frame({0x9F, 0x00, 1, 2, 3, 4});
-    Bytes badStart = good;
-    badStart[0] = 0x03;
-    Bytes badCheck = good;
-    badCheck.back() ^= 0x01;
-    Bytes truncated = good;
-    truncated[1] = 0x20;  // promises far more than arrives
-    truncated.pop_back();
+    const Bytes badStart{0x03, 0x06, 0x9F, 0x00, 1, 2, 3, 4, good[8]};
+    const Bytes badCheck{0x02, 0x06, 0x9F, 0x00, 1, 2, 3, 4, static_cast<uint8_t>(good[8] ^ 1)};
+    const Bytes truncated{0x02, 0x20, 0x9F, 0x00, 1, 2, 3, 4};  // promises far more than arrives
 
     for (const Bytes& bad : {badStart, badCheck, truncated}) {
         device.Answer(bad);

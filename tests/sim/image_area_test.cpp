@@ -34,7 +34,8 @@ Bytes ReadArea(SimClient& client, uint32_t offset, std::size_t count) {
 
 uint8_t WriteArea(SimClient& client, uint32_t offset, const Bytes& data) {
   Bytes params = Address(offset);
-  params.insert(params.end(), data.begin(), data.end());
+  params.reserve(params.size() + data.size());
+  for (uint8_t byte : data) params.push_back(byte);
   auto answer = client.Transact(0x9C, params);
   return answer && answer->size() >= 2 ? (*answer)[1] : 0xFF;
 }
