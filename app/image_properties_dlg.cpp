@@ -1,21 +1,20 @@
 #include "app/image_properties_dlg.h"
 
-#include "app/dialog_units.h"
-#include "app/message_box.h"
-#include "app/string_table.h"
-
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <limits>
 #include <optional>
+
+#include "app/dialog_units.h"
+#include "app/message_box.h"
+#include "app/string_table.h"
 
 namespace {
 
@@ -82,7 +81,8 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     const DialogUnits units;
     setFixedSize(units.Size(kWidth, kHeight));
 
-    modeList_ = AddList(IDC_MODE_LIST, IDS_MODE_SNAPSHOT, IDS_MODE_VIDEO, 4, IDS_LABEL_ACQ_MODE, 68);
+    modeList_ =
+        AddList(IDC_MODE_LIST, IDS_MODE_SNAPSHOT, IDS_MODE_VIDEO, 4, IDS_LABEL_ACQ_MODE, 68);
     auto* topLine = new QFrame(this);
     topLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     topLine->setGeometry(units.Rect(4, 25, 124, 1));
@@ -104,8 +104,7 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     TransferToControls();
-    connect(modeList_, &QComboBox::currentIndexChanged, this,
-            &CImagePropertiesDlg::loadRequested);
+    connect(modeList_, &QComboBox::currentIndexChanged, this, &CImagePropertiesDlg::loadRequested);
 }
 
 QLabel* CImagePropertiesDlg::AddLabel(int textId, QWidget* buddy, int y, int width, int height) {

@@ -13,9 +13,9 @@
 // Connect them directly (the default for objects of one thread), so each has been handled
 // when the emit returns.
 
-#include "imaging/image_parameters.h"
-
 #include <QDialog>
+
+#include "imaging/image_parameters.h"
 
 class QComboBox;
 class QLabel;
@@ -55,7 +55,7 @@ signals:
     void hideRequested();
 
 protected:
-    void reject() override;                     // Esc
+    void reject() override;                        // Esc
     void closeEvent(QCloseEvent* event) override;  // the close box
 
 private:

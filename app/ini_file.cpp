@@ -1,14 +1,13 @@
 #include "app/ini_file.h"
 
-#include "app/atomic_file.h"
-#include "app/ini_line.h"
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
-
 #include <utility>
+
+#include "app/atomic_file.h"
+#include "app/ini_line.h"
 
 namespace {
 
@@ -31,8 +30,8 @@ bool IsValidSection(std::string_view name) {
 }
 
 bool IsValidKey(std::string_view name) {
-    return IsValidName(name) && name.find('=') == std::string_view::npos &&
-           name.front() != ';' && name.front() != '#' && name.front() != '[';
+    return IsValidName(name) && name.find('=') == std::string_view::npos && name.front() != ';' &&
+           name.front() != '#' && name.front() != '[';
 }
 
 }  // namespace
@@ -103,19 +102,18 @@ size_t IniFile::FindKey(size_t header, std::string_view key) const {
     return kNotFound;
 }
 
-std::optional<std::string> IniFile::FindValue(const QString& section,
-                                             const QString& key) const {
+std::optional<std::string> IniFile::FindValue(const QString& section, const QString& key) const {
     size_t header = FindSection(Utf8(section));
     if (header == kNotFound) return std::nullopt;
     size_t index = FindKey(header, Utf8(key));
     if (index == kNotFound) return std::nullopt;
     std::string_view text = lines_[index].text;
     auto line = IniKey(text);
-    return std::string(IniUnquote(text.substr(line->valueBegin, line->valueEnd - line->valueBegin)));
+    return std::string(
+        IniUnquote(text.substr(line->valueBegin, line->valueEnd - line->valueBegin)));
 }
 
-int32_t IniFile::ReadInt(const QString& section, const QString& key,
-                         int32_t defaultValue) const {
+int32_t IniFile::ReadInt(const QString& section, const QString& key, int32_t defaultValue) const {
     auto value = FindValue(section, key);
     if (!value || value->empty()) return defaultValue;
     return IniParseInt(*value);
@@ -135,8 +133,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     return Write(Utf8(section), Utf8(key), Utf8(value));
 }
 
-bool IniFile::Write(const std::string& section, const std::string& key,
-                    const std::string& value) {
+bool IniFile::Write(const std::string& section, const std::string& key, const std::string& value) {
     if (!IsValidSection(section) || !IsValidKey(key) || HasLineBreakOrNul(value)) return false;
     modified_ = true;
     size_t header = FindSection(section);

@@ -24,7 +24,6 @@
 //   take the file's own line ending (that of its first line; LF for a new file).
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -2,9 +2,7 @@
 
 #include <QString>
 
-bool IniIsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IniIsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::string_view IniTrim(std::string_view text) {
     size_t begin = 0;

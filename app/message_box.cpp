@@ -15,18 +15,18 @@ MessageBoxHandler& Handler() {
 
 QMessageBox::Icon QtIcon(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Error: return QMessageBox::Critical;
-    case MsgIcon::Warning: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Error: return QMessageBox::Critical;
+        case MsgIcon::Warning: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButton QtButton(MsgResult result) {
     switch (result) {
-    case MsgResult::Ok: return QMessageBox::Ok;
-    case MsgResult::Yes: return QMessageBox::Yes;
-    case MsgResult::No: return QMessageBox::No;
+        case MsgResult::Ok: return QMessageBox::Ok;
+        case MsgResult::Yes: return QMessageBox::Yes;
+        case MsgResult::No: return QMessageBox::No;
     }
     return QMessageBox::NoButton;
 }
@@ -69,9 +69,7 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return previous;
 }
 
-QString FileNameWithoutExtension(const QString& path) {
-    return QFileInfo(path).completeBaseName();
-}
+QString FileNameWithoutExtension(const QString& path) { return QFileInfo(path).completeBaseName(); }
 
 QString ApplicationName() {
     if (!QCoreApplication::instance()) return {};

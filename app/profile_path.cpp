@@ -1,18 +1,15 @@
 #include "app/profile_path.h"
 
-#include "app/string_table.h"
-
 #include <QFile>
-
 #include <climits>
 #include <new>
+
+#include "app/string_table.h"
 
 namespace {
 
 // Whether `path` fits a buffer of PATH_MAX bytes together with its terminator.
-bool FitsPathLimit(const QString& path) {
-    return QFile::encodeName(path).size() < PATH_MAX;
-}
+bool FitsPathLimit(const QString& path) { return QFile::encodeName(path).size() < PATH_MAX; }
 
 QString WithIniExtension(const QString& path) {
     qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;

@@ -12,7 +12,7 @@ enum StringId : int {
     IDS_PORT_NOT_AVAILABLE = 202,
     IDS_PORT_BUSY = 203,
     IDS_PORT_NOT_SET = 204,
-    IDS_PORT_OPEN_ERROR = 205,       // "%lu" = system error code
+    IDS_PORT_OPEN_ERROR = 205,  // "%lu" = system error code
     IDS_PORT_NO_PERMISSION = 206,
 
     // Device failures.
@@ -30,8 +30,8 @@ enum StringId : int {
     IDS_NO_IMAGE_SUPPORT = 260,
     IDS_UPDATE_FIRMWARE = 261,
     IDS_UPDATE_PROGRAM = 262,
-    IDS_BAD_HEADER_LENGTH = 263,     // "%u" = header length
-    IDS_BAD_IMAGE_SIZE = 264,        // "%lu" = image size, "%lu" = limit
+    IDS_BAD_HEADER_LENGTH = 263,  // "%u" = header length
+    IDS_BAD_IMAGE_SIZE = 264,     // "%lu" = image size, "%lu" = limit
 
     // Device search.
     IDS_COLUMN_PORT = 500,
@@ -54,10 +54,10 @@ enum StringId : int {
     IDS_MODEL_GRENDLE_PLUS = 546,
 
     // Acquisition.
-    IDS_PROGRESS = 600,              // "%3u" = percent, "%u" = bytes per second
+    IDS_PROGRESS = 600,  // "%3u" = percent, "%u" = bytes per second
     IDS_WAITING_TRIGGER = 601,
     IDS_ASK_ABORT_LEAVE = 602,
-    IDS_ASK_RETRY_LEAVE = 603,       // "%s" = error text
+    IDS_ASK_RETRY_LEAVE = 603,  // "%s" = error text
 
     // Window and control captions.
     IDS_MODE_SNAPSHOT = 700,
@@ -113,7 +113,7 @@ enum StringId : int {
     // Toolkit messages, in English.
     IDS_NO_ERROR_MESSAGE = 61704,
     IDS_PARSE_INT = 61712,
-    IDS_PARSE_INT_RANGE = 61714,     // "%1", "%2" = bounds
+    IDS_PARSE_INT_RANGE = 61714,  // "%1", "%2" = bounds
     IDS_PARSE_BYTE = 61718,
     IDS_PARSE_UINT = 61719,
 };

@@ -1,12 +1,12 @@
 #include "app/toolbar_dlg.h"
 
-#include "app/dialog_units.h"
-#include "app/string_table.h"
-#include "resources/icon_resources.h"
-
 #include <QComboBox>
 #include <QIcon>
 #include <QPushButton>
+
+#include "app/dialog_units.h"
+#include "app/string_table.h"
+#include "resources/icon_resources.h"
 
 namespace {
 
@@ -44,8 +44,8 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
     copy_ = AddButton(IDC_COPY, IDS_BUTTON_COPY, ":/icons/copy.svg", 40);
     settings_ = AddButton(IDC_SETTINGS, IDS_BUTTON_SETTINGS, ":/icons/settings.svg", 56);
     AddModeList();
-    imageParams_ = AddButton(IDC_IMAGE_PARAMS, IDS_BUTTON_IMAGE_PARAMS,
-                             ":/icons/image_params.svg", 212);
+    imageParams_ =
+        AddButton(IDC_IMAGE_PARAMS, IDS_BUTTON_IMAGE_PARAMS, ":/icons/image_params.svg", 212);
     imageParams_->setCheckable(true);
     start_->setDefault(true);
 
@@ -57,8 +57,8 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
 }
 
 QPushButton* CToolbarDlg::AddButton(int id, int captionId, const char* icon, int x) {
-    QPushButton* button = id == IDC_IMAGE_PARAMS ? new CommandCheckButton(this)
-                                                 : new QPushButton(this);
+    QPushButton* button =
+        id == IDC_IMAGE_PARAMS ? new CommandCheckButton(this) : new QPushButton(this);
     const QString caption = Text(captionId);
     button->setIcon(QIcon(QString::fromLatin1(icon)));
     button->setIconSize(QSize(kIconSize, kIconSize));

@@ -94,10 +94,9 @@ void CVeltorDlg::CreateControls() {
 
 void CVeltorDlg::CreateImageParamsDialog() {
     m_paramsDlg = new CImagePropertiesDlg(this);
-    connect(m_paramsDlg, &CImagePropertiesDlg::loadRequested, this,
-            [this] {
-                if (ImageParameters* set = SetOfDialogMode()) m_paramsDlg->SetParameters(*set);
-            });
+    connect(m_paramsDlg, &CImagePropertiesDlg::loadRequested, this, [this] {
+        if (ImageParameters* set = SetOfDialogMode()) m_paramsDlg->SetParameters(*set);
+    });
     connect(m_paramsDlg, &CImagePropertiesDlg::applyRequested, this, [this] {
         if (ImageParameters* set = SetOfDialogMode()) *set = m_paramsDlg->Parameters();
     });

@@ -53,8 +53,8 @@ public:
     QWidget* Window() override { return this; }
 
 public slots:
-    void accept() override {}      // Enter never closes the window
-    void reject() override;        // Esc is Stop
+    void accept() override {}  // Enter never closes the window
+    void reject() override;    // Esc is Stop
     void OnCommand(int id);
 
 protected:

@@ -13,8 +13,7 @@ void CVeltorDlg::OnStart() {
     UpdateControls(true);
     try {
         OperationScope operation;  // Stop, Esc and close reach the run from here on
-        m_speedIndex = RunAcquisitionOnPort(*this, m_portName,
-                                            static_cast<uint8_t>(m_speedIndex),
+        m_speedIndex = RunAcquisitionOnPort(*this, m_portName, static_cast<uint8_t>(m_speedIndex),
                                             static_cast<uint32_t>(m_timeout));
     } catch (...) {
         FlashIfInactive(this);

@@ -18,7 +18,8 @@ const QString kWindow = QStringLiteral("Window");
 // Stored values are kept by truncation to the field's width, as they always have been.
 void ReadParameters(const IniFile& ini, const QString& section, ImageParameters& p) {
     p.ImageFormat = ini.ReadInt(section, QStringLiteral("ImageFormat"), p.ImageFormat);
-    p.ViewWidth = static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewWidth"), p.ViewWidth));
+    p.ViewWidth =
+        static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewWidth"), p.ViewWidth));
     p.ViewHeight =
         static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewHeight"), p.ViewHeight));
     p.SubsamplingCoeff = static_cast<uint8_t>(
@@ -49,9 +50,9 @@ void CVeltorDlg::ExchangeSettings(bool save) {
 }
 
 void CVeltorDlg::LoadSettings(const IniFile& ini) {
-    m_portName = ini.ReadString(kConnect, QStringLiteral("PortName"),
-                                QString::fromStdString(m_portName))
-                     .toStdString();
+    m_portName =
+        ini.ReadString(kConnect, QStringLiteral("PortName"), QString::fromStdString(m_portName))
+            .toStdString();
     m_speedIndex = ini.ReadInt(kConnect, QStringLiteral("BaudRate"), m_speedIndex);
     m_timeout = ini.ReadInt(kConnect, QStringLiteral("Timeout"), m_timeout);
     m_toolbar->SetModeSelection(

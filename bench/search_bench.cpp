@@ -21,8 +21,8 @@ using Clock = std::chrono::steady_clock;
 constexpr double kAttempts = 3;
 constexpr double kTimeoutSeconds = 0.1;
 constexpr double kSpeeds = 7;
-constexpr double kSpeedReference = kAttempts * kTimeoutSeconds;   // 0.3 s
-constexpr double kPortReference = kSpeeds * kSpeedReference;      // 2.1 s
+constexpr double kSpeedReference = kAttempts * kTimeoutSeconds;  // 0.3 s
+constexpr double kPortReference = kSpeeds * kSpeedReference;     // 2.1 s
 
 void Report(benchmark::State& state, const char* what, double seconds, double reference) {
     state.counters[std::string(what) + "_s"] = seconds;
@@ -42,17 +42,17 @@ void BM_SearchPortWithoutDevice(benchmark::State& state) {
         CDeviceSearchDlg dialog(nullptr);
         // Each new rate in the speed column marks the end of the previous speed's probe.
         Clock::time_point last{};
-        QObject::connect(dialog.List()->model(), &QAbstractItemModel::dataChanged, &dialog,
-                         [&](const QModelIndex& index) {
-                             if (index.column() != CDeviceSearchDlg::kColumnSpeed ||
-                                 index.data().toString().isEmpty())
-                                 return;  // another column, or the reset before the search
-                             const auto now = Clock::now();
-                             if (last != Clock::time_point{})
-                                 speedSeconds.push_back(
-                                     std::chrono::duration<double>(now - last).count());
-                             last = now;
-                         });
+        QObject::connect(
+            dialog.List()->model(), &QAbstractItemModel::dataChanged, &dialog,
+            [&](const QModelIndex& index) {
+                if (index.column() != CDeviceSearchDlg::kColumnSpeed ||
+                    index.data().toString().isEmpty())
+                    return;  // another column, or the reset before the search
+                const auto now = Clock::now();
+                if (last != Clock::time_point{})
+                    speedSeconds.push_back(std::chrono::duration<double>(now - last).count());
+                last = now;
+            });
         auto* start = static_cast<QPushButton*>(dialog.Control(CDeviceSearchDlg::IDC_START));
         const auto begin = Clock::now();
         start->click();

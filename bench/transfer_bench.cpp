@@ -32,8 +32,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kLineBaud = 115200;
 constexpr double kBitsPerByte = 10;
-constexpr double kReadRequestBytes = 9;     // start, length, command, address, count, check
-constexpr double kReadAnswerOverhead = 5;   // start, length, echo, status, check
+constexpr double kReadRequestBytes = 9;    // start, length, command, address, count, check
+constexpr double kReadAnswerOverhead = 5;  // start, length, echo, status, check
 constexpr ImageParameters kFrameParams{1, 320, 240, 1, 90};
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -119,10 +119,11 @@ void PayloadRate() {
     const ImageLocation where = LocateImage(rig.protocol);
     std::vector<uint8_t> buffer(where.size);
     const auto start = Clock::now();
-    CheckStatus(rig.protocol.ReadMemory(where.address, buffer.data(), where.size, nullptr,
-                                        nullptr, kMemoryChunk));
+    CheckStatus(rig.protocol.ReadMemory(where.address, buffer.data(), where.size, nullptr, nullptr,
+                                        kMemoryChunk));
     const double seconds = Seconds(Clock::now() - start);
-    if (buffer != image) throw std::runtime_error("the image read back differs from the one served");
+    if (buffer != image)
+        throw std::runtime_error("the image read back differs from the one served");
 
     const double bound = kLineBaud / kBitsPerByte * kMemoryChunk /
                          (kReadRequestBytes + kReadAnswerOverhead + kMemoryChunk);
@@ -141,8 +142,8 @@ void Turnaround() {
     for (uint32_t i = 0; i < 3000; ++i) {
         const uint32_t address = where.address + (i % blocks) * kMemoryChunk;
         const auto start = Clock::now();
-        CheckStatus(rig.protocol.ReadMemory(address, block, kMemoryChunk, nullptr, nullptr,
-                                            kMemoryChunk));
+        CheckStatus(
+            rig.protocol.ReadMemory(address, block, kMemoryChunk, nullptr, nullptr, kMemoryChunk));
         if (i >= 100) micros.push_back(Micros(Clock::now() - start));  // after a warm-up
     }
     Figure("b. turnaround per 128-byte read (median)", Median(micros), "us", 200,
@@ -234,14 +235,16 @@ void VideoFrames() {
 
     const double bytesPerFrame = double(wireBytes) / kFrames;
     const double boundFps = kLineBaud / kBitsPerByte / bytesPerFrame;
-    std::printf("c. frame: %lld-byte JPEG 320x240; %.0f bytes on the wire per frame (every "
-                "request and answer:\n   request, acknowledge and ready polls, locate, data reads)\n",
-                static_cast<long long>(jpeg.size()), bytesPerFrame);
+    std::printf(
+        "c. frame: %lld-byte JPEG 320x240; %.0f bytes on the wire per frame (every "
+        "request and answer:\n   request, acknowledge and ready polls, locate, data reads)\n",
+        static_cast<long long>(jpeg.size()), bytesPerFrame);
     Figure("c. frames per second at 115200 (paced)", kFrames / seconds, "fps", boundFps,
            "(wire bound; the 10 ms poll waits are not on the wire)");
-    std::printf("d. last block to frame on screen, median of %d frames: decode (after the "
-                "last block's event pass) %.0f us, SetImage %.0f us, paint %.0f us\n",
-                kFrames, Median(decode), Median(set), Median(paint));
+    std::printf(
+        "d. last block to frame on screen, median of %d frames: decode (after the "
+        "last block's event pass) %.0f us, SetImage %.0f us, paint %.0f us\n",
+        kFrames, Median(decode), Median(set), Median(paint));
     Figure("d. last block to frame painted (median)", Median(total) / 1000, "ms",
            1000 / kLineBaud * kBitsPerByte * (kReadRequestBytes + kReadAnswerOverhead + 128),
            "(reference: one block's wire time)");

@@ -26,8 +26,8 @@ struct SpeedEntry {
     uint32_t rate;
     speed_t code;
 };
-constexpr SpeedEntry kSpeeds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},
-                                  {19200, B19200}, {38400, B38400}, {57600, B57600},
+constexpr SpeedEntry kSpeeds[] = {{2400, B2400},    {4800, B4800},   {9600, B9600},
+                                  {19200, B19200},  {38400, B38400}, {57600, B57600},
                                   {115200, B115200}};
 
 int RemainingMs(Clock::time_point deadline) {

@@ -27,8 +27,7 @@ int32_t CDeviceProtocol::SetTrigger(bool value) {
 }
 
 int32_t CDeviceProtocol::WriteMemory(uint32_t address, const uint8_t* data, uint32_t length,
-                                     ProgressCallback callback, void* context,
-                                     uint32_t chunkSize) {
+                                     ProgressCallback callback, void* context, uint32_t chunkSize) {
     if (length == 0) return RESULT_OK;
     // A zero chunk would never make progress; larger ones cannot be framed.
     if (chunkSize == 0) throw test_exception(IDS_BAD_CHUNK_SIZE);
@@ -48,8 +47,7 @@ int32_t CDeviceProtocol::WriteMemory(uint32_t address, const uint8_t* data, uint
 }
 
 int32_t CDeviceProtocol::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t length,
-                                    ProgressCallback callback, void* context,
-                                    uint32_t chunkSize) {
+                                    ProgressCallback callback, void* context, uint32_t chunkSize) {
     if (length == 0) return RESULT_OK;
     if (chunkSize == 0) throw test_exception(IDS_BAD_CHUNK_SIZE);
     chunkSize = std::min(chunkSize, kMaxReadCount);

@@ -10,17 +10,13 @@ com_port_exception com_port_exception::FromErrno(int error) {
         case ENODEV:
         case ENXIO:
         case ENOTTY:
-        case EIO:
-            return com_port_exception(LoadText(IDS_PORT_NOT_AVAILABLE));
-        case EBUSY:
-            return com_port_exception(LoadText(IDS_PORT_BUSY));
+        case EIO: return com_port_exception(LoadText(IDS_PORT_NOT_AVAILABLE));
+        case EBUSY: return com_port_exception(LoadText(IDS_PORT_BUSY));
         case EINVAL:
         case ENAMETOOLONG:
-        case ENOTDIR:
-            return com_port_exception(LoadText(IDS_PORT_NOT_SET));
+        case ENOTDIR: return com_port_exception(LoadText(IDS_PORT_NOT_SET));
         case EACCES:
-        case EPERM:
-            return com_port_exception(LoadText(IDS_PORT_NO_PERMISSION));
+        case EPERM: return com_port_exception(LoadText(IDS_PORT_NO_PERMISSION));
         default:
             return com_port_exception(
                 FormatText(IDS_PORT_OPEN_ERROR, static_cast<unsigned long>(error)));

@@ -52,10 +52,10 @@ void ReadLoaderPart(CDeviceProtocol& protocol, DeviceIdentity& identity) {
 
 void ReadIdentityBlock(CDeviceProtocol& protocol, DeviceIdentity& identity) {
     uint8_t block[8];
-    CheckStatus(protocol.ReadMemory(kIdentityBlockAddress, block, 8, nullptr, nullptr,
-                                    kMemoryChunk));
-    identity.serialNumber = static_cast<uint32_t>(Le16(block)) |
-                            static_cast<uint32_t>(Le16(block + 2)) << 16;
+    CheckStatus(
+        protocol.ReadMemory(kIdentityBlockAddress, block, 8, nullptr, nullptr, kMemoryChunk));
+    identity.serialNumber =
+        static_cast<uint32_t>(Le16(block)) | static_cast<uint32_t>(Le16(block + 2)) << 16;
     identity.productionDate = DosDateToCalendar(Le16(block + 4));
     identity.extraWord = Le16(block + 6);
 }
@@ -74,8 +74,7 @@ void ReadWorkingPart(CDeviceProtocol& protocol, DeviceIdentity& identity) {
         ReadVersions(protocol, identity.atmegaFirmwareVersion, unused);
         ReadIdentityBlock(protocol, identity);
         SelectProcessor(protocol, state, false);
-        ReadVersions(protocol, identity.blackfinFirmwareVersion,
-                     identity.blackfinExtendedVersion);
+        ReadVersions(protocol, identity.blackfinFirmwareVersion, identity.blackfinExtendedVersion);
         identity.firmwareInfoValid = true;
     } catch (const test_exception&) {
     }

@@ -15,8 +15,8 @@ constexpr uint32_t kBaudSwitchWaitMs = 50;
 constexpr uint32_t kModePollMs = 600;
 constexpr uint32_t kModeLimitMs = 20000;
 
-constexpr uint8_t kModeBit = 0x02;     // bytes 0 and 1
-constexpr uint8_t kReadyBit = 0x80;    // byte 3, loader mode
+constexpr uint8_t kModeBit = 0x02;   // bytes 0 and 1
+constexpr uint8_t kReadyBit = 0x80;  // byte 3, loader mode
 constexpr uint8_t kCheckedBits2 = 0x03;
 
 // One probe: true when the device answered; a device error status throws.

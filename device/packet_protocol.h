@@ -49,8 +49,8 @@ public:
     CBasicDevice* Device() const { return m_device; }
 
     // One transaction, up to three attempts. `answer` is written only on success.
-    int32_t Transact(uint8_t command, uint8_t* answer, uint32_t answerLength,
-                     const uint8_t* params, uint32_t paramLength);
+    int32_t Transact(uint8_t command, uint8_t* answer, uint32_t answerLength, const uint8_t* params,
+                     uint32_t paramLength);
 
     // The device's commands; each returns a result code and never throws (see device_commands).
     int32_t GetTrigger(bool& pressed);

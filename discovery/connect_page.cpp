@@ -67,11 +67,10 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     timeoutLabel->setBuddy(m_timeoutEdit);
     m_timeoutEdit->setAccessibleName(FieldName(IDS_LABEL_TIMEOUT));
 
-    m_checkLink = AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128, 8,
-                            &CConnectPage::OnCheckLink);
+    m_checkLink =
+        AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128, 8, &CConnectPage::OnCheckLink);
     m_search = AddButton(IDC_SEARCH, IDS_BUTTON_SEARCH, 128, 24, &CConnectPage::OnSearch);
-    m_setSpeed = AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128, 44,
-                           &CConnectPage::OnSetSpeed);
+    m_setSpeed = AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128, 44, &CConnectPage::OnSetSpeed);
 
     m_device = new QLineEdit(this);
     m_device->setObjectName(QString::number(IDC_DEVICE));
@@ -149,9 +148,8 @@ void CConnectPage::Initialise() {
 
 void CConnectPage::LoadControls() {
     SelectPort(QString::fromStdString(m_portName));
-    m_speedList->setCurrentIndex(m_speedIndex >= 0 && m_speedIndex < m_speedList->count()
-                                     ? m_speedIndex
-                                     : -1);
+    m_speedList->setCurrentIndex(
+        m_speedIndex >= 0 && m_speedIndex < m_speedList->count() ? m_speedIndex : -1);
     m_timeoutEdit->setText(QString::number(m_timeout));
 }
 
@@ -163,8 +161,8 @@ void CConnectPage::SelectPort(const QString& name) {
 }
 
 bool CConnectPage::ReadBack() {
-    m_portName = m_portList->currentIndex() >= 0 ? m_portList->currentText().toStdString()
-                                                 : std::string();
+    m_portName =
+        m_portList->currentIndex() >= 0 ? m_portList->currentText().toStdString() : std::string();
     m_speedIndex = m_speedList->currentIndex();
     const std::optional<uint64_t> timeout = ParseDigits(m_timeoutEdit->text());
     if (!timeout) return RefuseTimeout(IDS_PARSE_UINT);
@@ -198,8 +196,7 @@ void CConnectPage::RefreshPorts() {
     }
     for (const QString& port : ports) {
         int position = 0;
-        while (position < m_portList->count() && m_portList->itemText(position) <= port)
-            ++position;
+        while (position < m_portList->count() && m_portList->itemText(position) <= port) ++position;
         m_portList->insertItem(position, port);
     }
     // Device paths are longer than the field: the open list shows them whole.

@@ -49,9 +49,9 @@ public:
     void OnSetSpeed();
     void OnDetails();
 
-    std::string m_portName;     // as the port list shows it; empty: none
-    int m_speedIndex = -1;      // 0-6; -1: none
-    uint32_t m_timeout = 0;     // milliseconds
+    std::string m_portName;  // as the port list shows it; empty: none
+    int m_speedIndex = -1;   // 0-6; -1: none
+    uint32_t m_timeout = 0;  // milliseconds
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,7 +1,5 @@
 // The connection page's four device actions. Each opens the port for itself, closes it on every
 // way out, and hands any failure to the error reporter.
-#include "discovery/connect_page.h"
-
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -14,6 +12,7 @@
 #include "device/device_identity.h"
 #include "device/link_control.h"
 #include "device/packet_protocol.h"
+#include "discovery/connect_page.h"
 #include "discovery/device_info_dlg.h"
 #include "discovery/device_info_text.h"
 #include "discovery/device_search_dlg.h"

@@ -7,8 +7,7 @@
 #include "discovery/connect_page.h"
 #include "discovery/ui_text.h"
 
-CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage)
-    : QDialog(parent) {
+CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage) : QDialog(parent) {
     setWindowTitle(caption);
     m_tabs = new QTabWidget(this);
     m_page = new CConnectPage;

@@ -45,8 +45,7 @@ void Attention(QWidget* window) {
 
 MsgResult Ask(AcquisitionHost& host, const QString& text, MsgResult defaultButton) {
     FlashIfInactive(host.Window());
-    return ShowMessageBox(host.Window(), text, MsgIcon::Warning, MsgButtons::YesNo,
-                          defaultButton);
+    return ShowMessageBox(host.Window(), text, MsgIcon::Warning, MsgButtons::YesNo, defaultButton);
 }
 
 // Leaves the image-load state; asks before giving up when the user stops it again or it fails.
@@ -58,8 +57,8 @@ void FinalLeave(CDeviceProtocol& protocol, AcquisitionHost& host) {
         } catch (const stop_exception&) {
             if (Ask(host, LoadText(IDS_ASK_ABORT_LEAVE), MsgResult::No) == MsgResult::Yes) return;
         } catch (const test_exception& e) {
-            const QString text = QString::fromStdString(
-                FormatText(IDS_ASK_RETRY_LEAVE, e.description().c_str()));
+            const QString text =
+                QString::fromStdString(FormatText(IDS_ASK_RETRY_LEAVE, e.description().c_str()));
             if (Ask(host, text, MsgResult::Yes) == MsgResult::No) return;
         }
     }
@@ -67,9 +66,7 @@ void FinalLeave(CDeviceProtocol& protocol, AcquisitionHost& host) {
 
 void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
     switch (mode) {
-        case Snapshot:
-            AcquireImage(protocol, host, host.SnapshotParameters());
-            break;
+        case Snapshot: AcquireImage(protocol, host, host.SnapshotParameters()); break;
         case Video:
             for (;;) AcquireImage(protocol, host, host.VideoParameters());
         case SnapshotByTrigger:
@@ -87,15 +84,14 @@ void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
             if (mode == VideoThenSnapshotByTrigger)
                 AcquireImage(protocol, host, host.SnapshotParameters());
             break;
-        default:
-            break;  // an unknown mode acquires nothing
+        default: break;  // an unknown mode acquires nothing
     }
 }
 
 }  // namespace
 
-uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName,
-                             uint8_t speedIndex, uint32_t timeoutMs) {
+uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName, uint8_t speedIndex,
+                             uint32_t timeoutMs) {
     CComDevice port;
     OpenComPort(port, portName, speedIndex, timeoutMs);
     CDeviceProtocol protocol;
@@ -126,15 +122,14 @@ void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
     if (leaveDue) FinalLeave(protocol, host);
 }
 
-void AcquireImage(CDeviceProtocol& protocol, AcquisitionHost& host,
-                  const ImageParameters& params) {
+void AcquireImage(CDeviceProtocol& protocol, AcquisitionHost& host, const ImageParameters& params) {
     RequestImage(protocol, params);
     const ImageLocation where = LocateImage(protocol);
     std::vector<uint8_t> buffer(where.size);
 
     Transfer transfer{&host, SystemWaitClock().now()};
-    CheckStatus(protocol.ReadMemory(where.address, buffer.data(), where.size,
-                                    ShowTransferProgress, &transfer, kMemoryChunk));
+    CheckStatus(protocol.ReadMemory(where.address, buffer.data(), where.size, ShowTransferProgress,
+                                    &transfer, kMemoryChunk));
 
     QImage image;
     if (DecodeImage(image, buffer.data(), where.size)) {

@@ -23,7 +23,7 @@ constexpr uint8_t kStateLeft = 0;
 constexpr uint8_t kStateReady = 1;
 constexpr uint32_t kPollMs = 10;
 
-constexpr uint8_t kMemoryBits = 0x10;        // cleared before device memory is read
+constexpr uint8_t kMemoryBits = 0x10;       // cleared before device memory is read
 constexpr uint8_t kSelectAtmegaBit = 0x20;  // clear: the image processor is selected
 
 void ReadArea(CDeviceProtocol& protocol, uint32_t offset, uint8_t* buffer, uint32_t length) {

@@ -52,8 +52,8 @@ void CImageViewer::EnsureBackBuffer() {
         m_backBuffer.width() >= client.width() && m_backBuffer.height() >= client.height())
         return;
     m_backBuffer = QImage();  // release the old buffer before asking for the new one
-    m_backBuffer = QImage(std::max(client.width(), 1), std::max(client.height(), 1),
-                          QImage::Format_RGB32);
+    m_backBuffer =
+        QImage(std::max(client.width(), 1), std::max(client.height(), 1), QImage::Format_RGB32);
     if (m_backBuffer.isNull()) throw std::bad_alloc();
     m_backBuffer.setDevicePixelRatio(ratio);
 }

@@ -11,8 +11,8 @@ namespace {
 
 // Which operation is running and the stop requests it has received, oldest first.
 struct RunLoopState {
-    int depth = 0;               // nesting of OperationScope
-    uint64_t operation = 0;      // serial number of the running operation; 0 while idle
+    int depth = 0;           // nesting of OperationScope
+    uint64_t operation = 0;  // serial number of the running operation; 0 while idle
     uint64_t lastOperation = 0;
     std::deque<uint32_t> pending;
 };
@@ -104,8 +104,8 @@ void PumpMessages() {
 }
 
 const WaitClock& SystemWaitClock() {
-    static const WaitClock clock{
-        SteadyMilliseconds, [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
+    static const WaitClock clock{SteadyMilliseconds,
+                                 [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
     return clock;
 }
 

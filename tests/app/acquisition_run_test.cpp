@@ -4,12 +4,12 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QComboBox>
 #include <QTemporaryDir>
-#include <QFile>
 #include <QTest>
 
 #include "app/image_properties_dlg.h"
@@ -126,8 +126,7 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     EXPECT_EQ(sim->BaudIndex(), 2) << "the device's speed is put back";
     EXPECT_EQ(window->m_speedIndex, 2);
     bool raised = false;
-    for (const auto& r : sim->Log())
-        raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
+    for (const auto& r : sim->Log()) raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
     EXPECT_TRUE(raised);
     ExpectIdle();
 }
@@ -257,7 +256,8 @@ TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
                                      ? (r.params[0] | r.params[1] << 8 | r.params[2] << 16 |
                                         static_cast<uint32_t>(r.params[3]) << 24)
                                      : 0;
-        if (r.command == CMD_READ_MEMORY && address >= 0x01000000 + 24) counts.push_back(r.params[4]);
+        if (r.command == CMD_READ_MEMORY && address >= 0x01000000 + 24)
+            counts.push_back(r.params[4]);
     }
     EXPECT_EQ(counts, (std::vector<int>{128, 128, 44}));
     const auto progress = Progress();

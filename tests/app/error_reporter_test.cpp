@@ -144,9 +144,7 @@ TEST(BusyCursorTest, NestedGuardsRestoreTheCursor) {
     ASSERT_EQ(QApplication::overrideCursor(), nullptr);
     {
         BusyCursor outer;
-        {
-            BusyCursor inner;
-        }
+        { BusyCursor inner; }
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     }

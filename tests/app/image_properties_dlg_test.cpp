@@ -1,8 +1,5 @@
 #include "app/image_properties_dlg.h"
 
-#include "app/dialog_units.h"
-#include "app/message_box.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +9,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "app/dialog_units.h"
+#include "app/message_box.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST_F(ImagePropertiesDlgTest, IsAFixedToolWindowWithLabelledFields) {
     EXPECT_TRUE(apply->isDefault());
 
     // Tab walks the fields in their order and comes back round.
-    const int order[] = {D::IDC_MODE_LIST, D::IDC_FORMAT,      D::IDC_WIDTH, D::IDC_HEIGHT,
+    const int order[] = {D::IDC_MODE_LIST,   D::IDC_FORMAT,       D::IDC_WIDTH, D::IDC_HEIGHT,
                          D::IDC_SUBSAMPLING, D::IDC_JPEG_QUALITY, D::IDC_APPLY, D::IDC_MODE_LIST};
     dialog_.Control(order[0])->setFocus();
     for (int id : order) {
@@ -93,9 +93,9 @@ TEST_F(ImagePropertiesDlgTest, ShowsTheSetAndAppliesWhatWasTyped) {
     EXPECT_EQ(Edit(D::IDC_SUBSAMPLING)->text(), "2");
 
     List(D::IDC_FORMAT)->setCurrentIndex(0);
-    Type(D::IDC_WIDTH, "65535");          // the low 16 bits: -1
-    Type(D::IDC_HEIGHT, " 70000");        // 70000 - 65536
-    Type(D::IDC_SUBSAMPLING, "12abc");    // the leading number
+    Type(D::IDC_WIDTH, "65535");        // the low 16 bits: -1
+    Type(D::IDC_HEIGHT, " 70000");      // 70000 - 65536
+    Type(D::IDC_SUBSAMPLING, "12abc");  // the leading number
     Type(D::IDC_JPEG_QUALITY, "255");
     Apply();
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("|").toStdString();
@@ -107,7 +107,11 @@ TEST_F(ImagePropertiesDlgTest, ShowsTheSetAndAppliesWhatWasTyped) {
 }
 
 TEST_F(ImagePropertiesDlgTest, RefusesFieldsThatAreNoNumberAndFocusesThem) {
-    const struct { int id; const char* text; const char* message; } cases[] = {
+    const struct {
+        int id;
+        const char* text;
+        const char* message;
+    } cases[] = {
         {D::IDC_WIDTH, "abc", "Please enter an integer."},
         {D::IDC_HEIGHT, "", "Please enter an integer."},
         {D::IDC_SUBSAMPLING, "-1", "Please enter an integer between 0 and 255."},

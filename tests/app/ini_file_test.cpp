@@ -1,15 +1,14 @@
 #include "app/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -76,10 +75,10 @@ TEST_F(IniFileTest, WriteChangesOnlyTheValueBytes) {
         "Unknown=kept\r\n; between\r\n\r\n[Other]\r\nx=1\r\n[Window]\r\nWidth=10";
     QByteArray after = Rewrite(before, [](IniFile& ini) {
         ini.WriteString("connect", "portname", "/dev/ttyUSB0");
-        ini.WriteInt("Connect", "BaudRate", 6);        // added after the section's last key
-        ini.WriteInt("WINDOW", "Width", 800);          // last line, no line ending
-        ini.WriteInt("Window", "Height", 600);         // follows it, still no final ending
-        ini.WriteInt("New", "Key", 5);                 // new section at the end
+        ini.WriteInt("Connect", "BaudRate", 6);  // added after the section's last key
+        ini.WriteInt("WINDOW", "Width", 800);    // last line, no line ending
+        ini.WriteInt("Window", "Height", 600);   // follows it, still no final ending
+        ini.WriteInt("New", "Key", 5);           // new section at the end
     });
     EXPECT_EQ(after,
               "\xEF\xBB\xBF; settings\r\n\r\n[Connect]\r\n  PortName = /dev/ttyUSB0  \r\n"
@@ -88,13 +87,14 @@ TEST_F(IniFileTest, WriteChangesOnlyTheValueBytes) {
 }
 
 TEST_F(IniFileTest, ReadsLikeTheProfileFunctions) {
-    WriteRaw("orphan=1\n"
-             "[ImageAcquisition\\Snapshot]\n"
-             "ViewWidth=65535\nViewHeight=-1\nJpegQuality=12abc\nImageFormat=abc\n"
-             "SubsamplingCoeff=\nQuoted=\" spaced \"\nBig=4294967297\nSigned=  +42\n"
-             "ViewWidth=99\n"
-             "[Dup]\na=first\n[dup]\na=second\nb=hidden\n"
-             "[Кадр]\nКлюч=значение\n");
+    WriteRaw(
+        "orphan=1\n"
+        "[ImageAcquisition\\Snapshot]\n"
+        "ViewWidth=65535\nViewHeight=-1\nJpegQuality=12abc\nImageFormat=abc\n"
+        "SubsamplingCoeff=\nQuoted=\" spaced \"\nBig=4294967297\nSigned=  +42\n"
+        "ViewWidth=99\n"
+        "[Dup]\na=first\n[dup]\na=second\nb=hidden\n"
+        "[Кадр]\nКлюч=значение\n");
     IniFile ini(Path());
     ASSERT_TRUE(ini.Load());
     const QString s = "imageacquisition\\SNAPSHOT";
@@ -116,8 +116,8 @@ TEST_F(IniFileTest, ReadsLikeTheProfileFunctions) {
 TEST_F(IniFileTest, OddContentIsReadAndKeptIntact) {
     QByteArray garbage("\x00\xFF\xFE[\x01=\x02\n", 9);
     const QByteArray longLine(200000, 'z');
-    const QByteArray before = "no sections at all\n" + garbage + longLine + "\n[Connect\n" +
-                              "=orphan value\nTimeout=300";
+    const QByteArray before =
+        "no sections at all\n" + garbage + longLine + "\n[Connect\n" + "=orphan value\nTimeout=300";
     WriteRaw(before);
     IniFile ini(Path());
     ASSERT_TRUE(ini.Load());

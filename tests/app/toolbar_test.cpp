@@ -1,7 +1,3 @@
-#include "app/toolbar_dlg.h"
-
-#include "app/dialog_units.h"
-
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -11,15 +7,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "app/dialog_units.h"
+#include "app/toolbar_dlg.h"
+
 namespace {
 
 using T = CToolbarDlg;
 
 class ToolbarTest : public testing::Test {
 protected:
-    ToolbarTest() : commands_(&toolbar_, &CToolbarDlg::command) {
-        toolbar_.show();
-    }
+    ToolbarTest() : commands_(&toolbar_, &CToolbarDlg::command) { toolbar_.show(); }
 
     QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(toolbar_.Control(id)); }
     QComboBox* ModeList() { return qobject_cast<QComboBox*>(toolbar_.Control(T::IDC_MODE_LIST)); }
@@ -53,7 +50,9 @@ TEST(DialogUnitsTest, ConvertsFromTheFontsCharacterSize) {
 TEST_F(ToolbarTest, ControlsSitAtTheirPlacesInTabOrder) {
     DialogUnits units;
     EXPECT_EQ(toolbar_.size(), units.Size(228, 14));
-    const struct { int id, x, width; } places[] = {
+    const struct {
+        int id, x, width;
+    } places[] = {
         {T::IDC_START, 0, 16},     {T::IDC_STOP, 16, 16},       {T::IDC_COPY, 40, 16},
         {T::IDC_SETTINGS, 56, 16}, {T::IDC_MODE_LIST, 108, 96}, {T::IDC_IMAGE_PARAMS, 212, 16},
     };
@@ -74,7 +73,10 @@ TEST_F(ToolbarTest, ControlsSitAtTheirPlacesInTabOrder) {
 }
 
 TEST_F(ToolbarTest, ButtonsShowIconsAndNameThemselvesByTheirCaptions) {
-    const struct { int id; const char* caption; } buttons[] = {
+    const struct {
+        int id;
+        const char* caption;
+    } buttons[] = {
         {T::IDC_START, "Старт"},
         {T::IDC_STOP, "Стоп"},
         {T::IDC_COPY, "Копировать"},

@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QTimer>
-#include <QLineEdit>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -59,7 +59,8 @@ TEST_F(MainWindow, FirstStartUsesDefaultsAndCloseWritesAllKeysInOrder) {
         EXPECT_EQ(w.m_snapshotParams, kDefaultSnapshotParameters);
         EXPECT_EQ(w.m_videoParams, kDefaultVideoParameters);
         EXPECT_EQ(w.Toolbar()->ModeSelection(), 0);
-        EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Получение изображений из видеосканеров ")));
+        EXPECT_TRUE(
+            w.windowTitle().startsWith(QStringLiteral("Получение изображений из видеосканеров ")));
     });
     const QString expected = QStringLiteral(
                                  "[Connect]\nPortName=\nBaudRate=2\nTimeout=1000\n\n"
@@ -92,7 +93,8 @@ TEST_F(MainWindow, StoredValuesAreTruncatedToTheirFieldsAndKeptUnchecked) {
         EXPECT_EQ(w.size(), minimum) << "a stored size below the template's is not taken";
     });
     const QString saved = QString::fromUtf8(ReadIni());
-    EXPECT_TRUE(saved.startsWith(QStringLiteral("; kept\r\n[Connect]\r\nPortName=/dev/ttyUSB7\r\n")));
+    EXPECT_TRUE(
+        saved.startsWith(QStringLiteral("; kept\r\n[Connect]\r\nPortName=/dev/ttyUSB7\r\n")));
     EXPECT_TRUE(saved.contains(QStringLiteral("BaudRate=9\r\n")));
     EXPECT_TRUE(saved.contains(QStringLiteral("[Extra]\r\nMine=1\r\n")));
     EXPECT_TRUE(saved.contains(QStringLiteral("AcquisitionMode=-1\r\n")));
@@ -123,8 +125,11 @@ TEST_F(MainWindow, LayoutKeepsMarginsAndCentresTheToolbar) {
         auto margins = [&] {
             const QRect view = w.ImageView()->geometry();
             const QRect status = w.StatusLine()->geometry();
-            return std::vector<int>{view.left(), view.top(), w.width() - view.right(),
-                                    status.top() - view.bottom(), w.height() - status.bottom(),
+            return std::vector<int>{view.left(),
+                                    view.top(),
+                                    w.width() - view.right(),
+                                    status.top() - view.bottom(),
+                                    w.height() - status.bottom(),
                                     w.width() - status.right()};
         };
         const auto before = margins();
@@ -180,10 +185,12 @@ TEST_F(MainWindow, AppliedParametersGoToTheDialogsMode) {
     WithWindow([&](CVeltorDlg& w) {
         CImagePropertiesDlg* dialog = w.ImageParamsDialog();
         w.ShowImageParams(true);
-        auto* quality = static_cast<QLineEdit*>(dialog->Control(CImagePropertiesDlg::IDC_JPEG_QUALITY));
+        auto* quality =
+            static_cast<QLineEdit*>(dialog->Control(CImagePropertiesDlg::IDC_JPEG_QUALITY));
         quality->setText(QStringLiteral("55"));
-        QTest::mouseClick(static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY)),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY)),
+            Qt::LeftButton);
         EXPECT_EQ(w.m_snapshotParams.JpegQuality, 55);
         EXPECT_EQ(w.m_videoParams.JpegQuality, 90);
     });

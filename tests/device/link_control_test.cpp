@@ -4,8 +4,8 @@
 
 #include "device/baud_rate.h"
 #include "device/device_commands.h"
-#include "tests/support/fast_clock.h"
 #include "tests/support/failure_text.h"
+#include "tests/support/fast_clock.h"
 #include "tests/support/sim_port.h"
 
 namespace {

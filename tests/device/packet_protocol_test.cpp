@@ -43,7 +43,8 @@ TEST_F(PacketProtocol, WorkedFramesByteForByte) {
     }
 
     device.AnswerPayload({0xA1, 0x00, 0x04});
-    EXPECT_EQ(ScriptedDevice::Frame({0xA1, 0x00, 0x04}), (Bytes{0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6}));
+    EXPECT_EQ(ScriptedDevice::Frame({0xA1, 0x00, 0x04}),
+              (Bytes{0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6}));
     uint8_t index = 0xFF;
     EXPECT_EQ(protocol.Transact(0xA1, &index, 1, nullptr, 0), RESULT_OK);
     EXPECT_EQ(index, 4);

@@ -92,7 +92,10 @@ TEST_F(ConnectPageTest, TicksWhileTheListIsOpenChangeNothing) {
 TEST_F(ConnectPageTest, TimeOutMustBeANumberFrom100To300000) {
     ports = {"/dev/ttyS0"};
     Open("/dev/ttyS0", 3);
-    const struct { const char* text; const char* message; } cases[] = {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
         {"99", "Please enter an integer between 100 and 300000."},
         {"300001", "Please enter an integer between 100 and 300000."},
         {"99999999999", "Please enter an integer between 100 and 300000."},

@@ -110,8 +110,8 @@ TEST_F(DeviceSearchDlgTest, SearchesEveryTickedPortAtEverySpeed) {
     bool stopEnabledDuringSearch = false;
     OnRowChange(dialog, [&](const QString& port, int column, const QString& text) {
         if (column == D::kColumnSpeed && !text.isEmpty()) speedsShown[port].append(text);
-        stopEnabledDuringSearch = dialog.Control(D::IDC_STOP)->isEnabled() &&
-                                  !dialog.Control(D::IDC_START)->isEnabled();
+        stopEnabledDuringSearch =
+            dialog.Control(D::IDC_STOP)->isEnabled() && !dialog.Control(D::IDC_START)->isEnabled();
     });
     Start(dialog);
 

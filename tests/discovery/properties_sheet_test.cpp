@@ -39,8 +39,7 @@ TEST_F(PropertiesSheetTest, HasOnePageAndOnlyOkAndCancel) {
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->count(), 1);
     EXPECT_EQ(tabs->tabText(0), "Связь");
-    EXPECT_EQ(sheet.Buttons()->standardButtons(),
-              QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(sheet.Buttons()->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 }
 
 TEST_F(PropertiesSheetTest, CancelLeavesTheCallersValues) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "device/device_commands.h"
-#include "tests/support/scripted_device.h"
 #include "tests/support/failure_text.h"
+#include "tests/support/scripted_device.h"
 #include "tests/support/sim_port.h"
 
 namespace {

@@ -35,7 +35,8 @@ public:
         return true;
     }
     void Post(int number) {
-        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(QEvent::User + number)));
+        QCoreApplication::postEvent(this,
+                                    new QEvent(static_cast<QEvent::Type>(QEvent::User + number)));
     }
 };
 
@@ -167,7 +168,8 @@ TEST_F(RunLoopTest, StopPostedByAnEventHandlerTakesEffectAfterTheHandlerReturns)
         handlerFinished = true;
     });
     FakeClock clock;
-    EXPECT_EQ(ExpectStop([&] { WaitUntil(nullptr, nullptr, 10, kWaitForever, clock.Clock()); }), 3u);
+    EXPECT_EQ(ExpectStop([&] { WaitUntil(nullptr, nullptr, 10, kWaitForever, clock.Clock()); }),
+              3u);
     EXPECT_TRUE(handlerFinished);
 }
 

@@ -15,8 +15,8 @@ namespace {
 
 // Colour bars across the top fifth, as on a broadcast test card.
 void DrawBars(QPainter& p, const QRect& area) {
-    static const QColor bars[] = {Qt::white, Qt::yellow, Qt::cyan, Qt::green,
-                                  Qt::magenta, Qt::red, Qt::blue, Qt::black};
+    static const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
+                                  Qt::magenta, Qt::red,    Qt::blue, Qt::black};
     const int n = int(std::size(bars));
     for (int i = 0; i < n; ++i) {
         const int x0 = area.left() + area.width() * i / n;

@@ -5,55 +5,55 @@
 namespace scanner_sim {
 
 void Scanner::InjectBusy(int n) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddBusy(n);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddBusy(n);
 }
 
 void Scanner::InjectBadCheck(int n) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddBadCheck(n);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddBadCheck(n);
 }
 
 void Scanner::InjectWrongEcho(int n) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddWrongEcho(n);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddWrongEcho(n);
 }
 
 void Scanner::InjectEchoOnly(int n) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddEchoOnly(n);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddEchoOnly(n);
 }
 
 void Scanner::InjectExtraAnswerByte(int n) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddExtraByte(n);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddExtraByte(n);
 }
 
 void Scanner::InjectStaleBytes(const Bytes& bytes) { impl_->WriteStale(bytes); }
 
 void Scanner::InjectStatus(uint8_t command, uint8_t status, int count, int skip) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddStatus(command, status, count, skip);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddStatus(command, status, count, skip);
 }
 
 void Scanner::InjectRawAnswer(const Bytes& bytes) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.AddRawAnswer(bytes);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.AddRawAnswer(bytes);
 }
 
 void Scanner::GoSilentAfter(int requests) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.SilentAfter(requests);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.SilentAfter(requests);
 }
 
 void Scanner::GoSilent(bool silent) {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.SetSilent(silent);
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.SetSilent(silent);
 }
 
 void Scanner::ClearFaults() {
-  std::lock_guard lock(impl_->mutex_);
-  impl_->faults_.Clear();
+    std::lock_guard lock(impl_->mutex_);
+    impl_->faults_.Clear();
 }
 
 void Scanner::Vanish() { impl_->Vanish(); }

@@ -24,44 +24,44 @@ namespace scanner_sim {
 inline constexpr auto kWritePatience = std::chrono::milliseconds(200);
 
 class Scanner::Impl {
- public:
-  explicit Impl(const Config& config);
-  ~Impl() { Stop(); }
+public:
+    explicit Impl(const Config& config);
+    ~Impl() { Stop(); }
 
-  void Stop();
-  void Vanish();
-  bool LinkTo(const std::string& path);
-  void WriteStale(const Bytes& bytes);
-  uint32_t LineBaud();
-  double NowMs() const;
+    void Stop();
+    void Vanish();
+    bool LinkTo(const std::string& path);
+    void WriteStale(const Bytes& bytes);
+    uint32_t LineBaud();
+    double NowMs() const;
 
-  const Config config_;
-  const std::chrono::steady_clock::time_point start_;
-  PtyPort pty_;
-  const std::string slavePath_;
-  RequestLog log_;
+    const Config config_;
+    const std::chrono::steady_clock::time_point start_;
+    PtyPort pty_;
+    const std::string slavePath_;
+    RequestLog log_;
 
-  std::mutex mutex_;  // everything below
-  DeviceModel device_;
-  FaultPlan faults_;
-  std::function<void(const Request&)> observer_;
+    std::mutex mutex_;  // everything below
+    DeviceModel device_;
+    FaultPlan faults_;
+    std::function<void(const Request&)> observer_;
 
- private:
-  void Serve();
-  void HandleFrame(const Frame& frame);
-  Bytes Respond(const Frame& frame, double nowMs, Request& request);
-  void Send(const Bytes& wire, double fromMs, uint32_t baud);
-  void CloseLine();
-  void RemoveLink();
+private:
+    void Serve();
+    void HandleFrame(const Frame& frame);
+    Bytes Respond(const Frame& frame, double nowMs, Request& request);
+    void Send(const Bytes& wire, double fromMs, uint32_t baud);
+    void CloseLine();
+    void RemoveLink();
 
-  std::string linkPath_;
-  std::mutex writeMutex_;
-  std::condition_variable vanished_;
-  bool vanishRequested_ = false;
-  bool lineClosed_ = false;     // by the serving thread, on request
-  std::atomic<bool> closed_{false};
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
+    std::string linkPath_;
+    std::mutex writeMutex_;
+    std::condition_variable vanished_;
+    bool vanishRequested_ = false;
+    bool lineClosed_ = false;  // by the serving thread, on request
+    std::atomic<bool> closed_{false};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
 }  // namespace scanner_sim

@@ -8,11 +8,11 @@
 namespace scanner_sim {
 
 struct SimOptions {
-  Config config;
-  std::string linkPath;
-  bool verbose = false;
-  bool readStdin = true;
-  bool help = false;
+    Config config;
+    std::string linkPath;
+    bool verbose = false;
+    bool readStdin = true;
+    bool help = false;
 };
 
 extern const char* const kUsage;
