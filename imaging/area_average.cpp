@@ -17,8 +17,9 @@
 
 namespace {
 
-void FillBlack(const PixelView& dst) {
-    for (int y = 0; y < dst.height; ++y)
+void FillBlack(const PixelView& dst, RowRange rows) {
+    const int end = rows.end < 0 ? dst.height : std::min(rows.end, dst.height);
+    for (int y = std::max(rows.first, 0); y < end; ++y)
         std::fill_n(dst.pixels + ptrdiff_t{y} * dst.stride, dst.width, 0u);
 }
 
@@ -157,7 +158,8 @@ void SumColumns(const std::vector<ColumnTerms>& columns, const uint32_t* s, cons
 // their row weights, then each destination pixel sums its columns of that row. Integer sums
 // are exact, so the order does not change the result. `Sum` holds up to 255 * norm.
 template <typename Sum>
-void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64_t dy) {
+void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64_t dy,
+            RowRange rowRange) {
     const int dw = dst.width, dh = dst.height;
     const NormDivider divide(dx * dy);
 
@@ -170,8 +172,11 @@ void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64
     std::vector<Sum> sums(usedLanes), totals(usedLanes + 4);
     std::vector<uint16_t> middle(usedLanes);
     const auto line = [&](int y) { return PixelBytes(src.pixels + ptrdiff_t{y} * src.stride); };
-    uint64_t ey = 0;
-    for (int j = 0; j < dh; ++j, ey += dy) {
+    // The bands start where one pass from row 0 would have brought them: ey grows by dy a row.
+    const int firstRow = std::max(rowRange.first, 0);
+    const int lastRow = rowRange.end < 0 ? dh : std::min(rowRange.end, dh);
+    uint64_t ey = firstRow * dy;
+    for (int j = firstRow; j < lastRow; ++j, ey += dy) {
         const Band rows = MakeBand(ey, dy);
         // A channel times a weight fits 16 bits (255 * 256), which vectorises well.
         const uint8_t* first = line(rows.first);
@@ -205,16 +210,16 @@ void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64
 
 }  // namespace
 
-void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst) {
+void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
     const uint64_t dx = uint64_t(src.width - 1) * 256 / dst.width;
     const uint64_t dy = uint64_t(src.height - 1) * 256 / dst.height;
     if (dx == 0 || dy == 0) {  // a destination over 256 times the source: nothing to average
-        FillBlack(dst);
+        FillBlack(dst, rows);
         return;
     }
     // 32-bit sums whenever they cannot overflow: every reduction below about 16 : 1.
     if (255 * dx * dy <= UINT32_MAX)
-        Reduce<uint32_t>(src, dst, dx, dy);
+        Reduce<uint32_t>(src, dst, dx, dy, rows);
     else
-        Reduce<uint64_t>(src, dst, dx, dy);
+        Reduce<uint64_t>(src, dst, dx, dy, rows);
 }

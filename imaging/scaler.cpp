@@ -1,7 +1,10 @@
 #include "imaging/scaler.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "imaging/pixel_lanes.h"
@@ -25,8 +28,9 @@ FitRect FitImage(int cw, int ch, int W, int H) {
     return fit;
 }
 
-void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
+void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
     const int W = src.width, H = src.height, dw = dst.width, dh = dst.height;
+    const int lastRow = rows.end < 0 ? dh : std::min(rows.end, dh);
     // Column table, once per call: the two source columns of each destination column and their
     // weights per byte lane (zero for the top byte, which so comes out 0).
     std::vector<int> left(dw), right(dw);
@@ -48,7 +52,7 @@ void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
     std::vector<uint16_t> blend(4 * size_t(W)), leftBlend(4 * size_t(dw)),
         rightBlend(4 * size_t(dw));
     const uint64_t spanY = uint64_t(H - 1) * 256;
-    for (int j = 0; j < dh; ++j) {
+    for (int j = std::max(rows.first, 0); j < lastRow; ++j) {
         const uint64_t q = j * spanY / dh;
         const auto fy = static_cast<uint16_t>(q % 256), gy = static_cast<uint16_t>(256 - fy);
         const uint8_t* row0 = PixelBytes(src.pixels + ptrdiff_t(q / 256) * src.stride);
@@ -68,9 +72,34 @@ void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst) {
     }
 }
 
-void ScaleImage(const ConstPixelView& src, const PixelView& dst) {
+namespace {
+
+// Below this many destination pixels starting a thread costs more than it saves.
+constexpr int64_t kBandedPixels = 64 * 1024;
+
+void ScaleRows(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
     if (src.width < dst.width)
-        EnlargeBilinear(src, dst);
+        EnlargeBilinear(src, dst, rows);
     else
-        ReduceAreaAverage(src, dst);
+        ReduceAreaAverage(src, dst, rows);
+}
+
+}  // namespace
+
+void ScaleImage(const ConstPixelView& src, const PixelView& dst) {
+    const int bands = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    if (bands == 1 || int64_t{dst.width} * dst.height < kBandedPixels) {
+        ScaleRows(src, dst, {});
+        return;
+    }
+    // The caller's thread takes the first band; the others run beside it and are waited for
+    // (a failure in one of them reaches the caller through get()).
+    const int rowsPerBand = (dst.height + bands - 1) / bands;
+    std::vector<std::future<void>> others;
+    for (int first = rowsPerBand; first < dst.height; first += rowsPerBand) {
+        others.push_back(std::async(std::launch::async, ScaleRows, src, dst,
+                                    RowRange{first, first + rowsPerBand}));
+    }
+    ScaleRows(src, dst, {0, rowsPerBand});
+    for (auto& band : others) band.get();
 }

@@ -33,11 +33,19 @@ struct FitRect {
 // black: the image is below 2 pixels in either direction, or would be drawn below 2 pixels.
 FitRect FitImage(int cw, int ch, int W, int H);
 
-// Bilinear enlarging of `src` into the whole of `dst` (both at least 2 x 2).
-void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst);
+// The destination rows [first, end) of one scaling; every row depends only on its own index, so
+// bands of rows can be scaled apart and give the same pixels as one pass.
+struct RowRange {
+    int first = 0;
+    int end = -1;  // -1: up to the last row
+};
 
-// Area-average reducing of `src` into the whole of `dst` (both at least 2 x 2).
-void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst);
+// Bilinear enlarging of `src` into `dst` (both at least 2 x 2), the rows of `rows` only.
+void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst, RowRange rows = {});
 
-// Enlarges when the source is narrower than the destination, otherwise reduces.
+// Area-average reducing of `src` into `dst` (both at least 2 x 2), the rows of `rows` only.
+void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst, RowRange rows = {});
+
+// Enlarges when the source is narrower than the destination, otherwise reduces. A large picture
+// is scaled in bands of rows on the machine's cores; the result is the same.
 void ScaleImage(const ConstPixelView& src, const PixelView& dst);
