@@ -41,15 +41,19 @@ std::optional<uint64_t> ParseDigits(const QString& text) {
     return value;
 }
 
+// Port names here are device paths ("/dev/ttyUSB0"), longer than the short names the layout was
+// drawn for: the three fields, and everything right of them, get this many units more.
+constexpr int kWiden = 20;
+
 }  // namespace
 
 CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     setWindowTitle(UiText(IDS_PAGE_CONNECTION));
     const DialogUnits units;
-    setMinimumSize(units.Size(220, 109));
+    setMinimumSize(units.Size(220 + kWiden, 109));
 
     auto* group = new QGroupBox(UiText(IDS_GROUP_PARAMETERS), this);
-    group->setGeometry(units.Rect(4, 4, 116, 64));
+    group->setGeometry(units.Rect(4, 4, 116 + kWiden, 64));
 
     m_portList = AddList(IDC_PORT, IDS_LABEL_PORT, 16, 125);
     connect(m_portList, &QComboBox::currentTextChanged, m_portList, &QWidget::setToolTip);
@@ -59,7 +63,7 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
 
     m_timeoutEdit = new QLineEdit(this);
     m_timeoutEdit->setObjectName(QString::number(IDC_TIMEOUT));
-    m_timeoutEdit->setGeometry(units.Rect(64, 48, 48, 12));
+    m_timeoutEdit->setGeometry(units.Rect(64, 48, 48 + kWiden, 12));
     m_timeoutEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     auto* timeoutLabel = new QLabel(UiText(IDS_LABEL_TIMEOUT), this);
@@ -68,20 +72,20 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     m_timeoutEdit->setAccessibleName(FieldName(IDS_LABEL_TIMEOUT));
 
     m_checkLink =
-        AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128, 8, &CConnectPage::OnCheckLink);
-    m_search = AddButton(IDC_SEARCH, IDS_BUTTON_SEARCH, 128, 24, &CConnectPage::OnSearch);
-    m_setSpeed = AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128, 44, &CConnectPage::OnSetSpeed);
+        AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128 + kWiden, 8, &CConnectPage::OnCheckLink);
+    m_search = AddButton(IDC_SEARCH, IDS_BUTTON_SEARCH, 128 + kWiden, 24, &CConnectPage::OnSearch);
+    m_setSpeed = AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128 + kWiden, 44, &CConnectPage::OnSetSpeed);
 
     m_device = new QLineEdit(this);
     m_device->setObjectName(QString::number(IDC_DEVICE));
     m_device->setReadOnly(true);
-    m_device->setGeometry(units.Rect(56, 76, 160, 12));
+    m_device->setGeometry(units.Rect(56, 76, 160 + kWiden, 12));
     auto* deviceLabel = new QLabel(UiText(IDS_LABEL_DEVICE), this);
     deviceLabel->setGeometry(units.Rect(4, 76, 44, 12));
     deviceLabel->setBuddy(m_device);
     m_device->setAccessibleName(FieldName(IDS_LABEL_DEVICE));
 
-    m_details = AddButton(IDC_DETAILS, IDS_BUTTON_DETAILS, 128, 92, &CConnectPage::OnDetails);
+    m_details = AddButton(IDC_DETAILS, IDS_BUTTON_DETAILS, 128 + kWiden, 92, &CConnectPage::OnDetails);
 
     QWidget* order[] = {m_portList, m_speedList, m_timeoutEdit, m_checkLink,
                         m_search,   m_setSpeed,  m_device,      m_details};
@@ -95,7 +99,7 @@ QComboBox* CConnectPage::AddList(int id, int labelId, int y, int dropHeight) {
     const DialogUnits units;
     auto* list = new QComboBox(this);
     list->setObjectName(QString::number(id));
-    list->setGeometry(units.Rect(64, y, 48, 12));
+    list->setGeometry(units.Rect(64, y, 48 + kWiden, 12));
     // The open list's height, less the closed field: the number of items it shows.
     list->setMaxVisibleItems(std::max(1, (dropHeight - 12) / 8));
     auto* label = new QLabel(UiText(labelId), this);
