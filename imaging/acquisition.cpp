@@ -64,6 +64,7 @@ void FinalLeave(CDeviceProtocol& protocol, AcquisitionHost& host) {
     }
 }
 
+// Video and SnapshotByTrigger go on until the user's stop or a failure ends them.
 void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
     switch (mode) {
         case Snapshot: AcquireImage(protocol, host, host.SnapshotParameters()); break;
@@ -71,6 +72,7 @@ void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
             for (;;) AcquireImage(protocol, host, host.VideoParameters());
         case SnapshotByTrigger:
             for (;;) {
+                // The waiting text stays until the first progress text replaces it.
                 ResetTrigger(protocol);
                 host.SetStatusText(LoadText(IDS_WAITING_TRIGGER));
                 WaitForTrigger(protocol);
