@@ -15,6 +15,7 @@
 #include "app/dialog_units.h"
 #include "app/message_box.h"
 #include "app/string_table.h"
+#include "app/ui_text.h"
 
 namespace {
 
@@ -26,11 +27,9 @@ constexpr int kFieldWidth = 44;
 constexpr int kEditHeight = 12;
 constexpr int kListHeight = 14;
 
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
-
 // A label's text as the accessible name of its field: without the closing colon.
 QString FieldName(int labelId) {
-    QString name = Text(labelId);
+    QString name = UiText(labelId);
     if (name.endsWith(QLatin1Char(':'))) name.chop(1);
     return name;
 }
@@ -77,7 +76,7 @@ std::optional<uint8_t> ReadByte(const QLineEdit* edit) {
 CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-    setWindowTitle(Text(IDS_BUTTON_IMAGE_PARAMS));
+    setWindowTitle(UiText(IDS_BUTTON_IMAGE_PARAMS));
     const DialogUnits units;
     setFixedSize(units.Size(kWidth, kHeight));
 
@@ -95,7 +94,7 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     bottomLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bottomLine->setGeometry(units.Rect(4, 124, 124, 1));
 
-    apply_ = new QPushButton(Text(IDS_BUTTON_APPLY), this);
+    apply_ = new QPushButton(UiText(IDS_BUTTON_APPLY), this);
     apply_->setGeometry(units.Rect(40, 132, 50, 14));
     apply_->setDefault(true);  // Enter applies
     connect(apply_, &QPushButton::clicked, this, &CImagePropertiesDlg::Apply);
@@ -108,7 +107,7 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
 }
 
 QLabel* CImagePropertiesDlg::AddLabel(int textId, QWidget* buddy, int y, int width, int height) {
-    auto* label = new QLabel(Text(textId), this);
+    auto* label = new QLabel(UiText(textId), this);
     label->setBuddy(buddy);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setGeometry(DialogUnits().Rect(4, y, width, height));
@@ -120,7 +119,7 @@ QComboBox* CImagePropertiesDlg::AddList(int id, int firstText, int lastText, int
                                         int labelWidth) {
     auto* list = new QComboBox(this);
     list->setObjectName(QString::number(id));
-    for (int text = firstText; text <= lastText; ++text) list->addItem(Text(text));
+    for (int text = firstText; text <= lastText; ++text) list->addItem(UiText(text));
     list->setFocusPolicy(Qt::StrongFocus);
     list->setGeometry(DialogUnits().Rect(kFieldX, y, kFieldWidth, kListHeight));
     AddLabel(labelId, list, y, labelWidth, kListHeight);
@@ -168,7 +167,7 @@ void CImagePropertiesDlg::TransferToControls() {
 // the user why, puts the focus on it with its text selected, and returns false.
 bool CImagePropertiesDlg::TransferFromControls(ImageParameters& parameters) {
     auto refuse = [this](QLineEdit* edit, int messageId) {
-        ShowMessageBox(this, Text(messageId), MsgIcon::Warning);
+        ShowMessageBox(this, UiText(messageId), MsgIcon::Warning);
         edit->setFocus(Qt::OtherFocusReason);
         edit->selectAll();
         return false;

@@ -6,6 +6,7 @@
 
 #include "app/dialog_units.h"
 #include "app/string_table.h"
+#include "app/ui_text.h"
 #include "resources/icon_resources.h"
 
 namespace {
@@ -28,14 +29,12 @@ constexpr int kModeListX = 108;
 constexpr int kModeListWidth = 96;
 constexpr int kIconSize = 16;
 
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
-
 }  // namespace
 
 CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
     LoadIconResources();
     setVisible(false);
-    setAccessibleName(Text(IDS_DESC_TOOLBAR));
+    setAccessibleName(UiText(IDS_DESC_TOOLBAR));
     DialogUnits units;
     setFixedSize(units.Size(kWidth, kHeight));
 
@@ -59,7 +58,7 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
 QPushButton* CToolbarDlg::AddButton(int id, int captionId, const char* icon, int x) {
     QPushButton* button =
         id == IDC_IMAGE_PARAMS ? new CommandCheckButton(this) : new QPushButton(this);
-    const QString caption = Text(captionId);
+    const QString caption = UiText(captionId);
     button->setIcon(QIcon(QString::fromLatin1(icon)));
     button->setIconSize(QSize(kIconSize, kIconSize));
     button->setToolTip(caption);
@@ -77,9 +76,9 @@ void CToolbarDlg::AddModeList() {
     connect(modeList_, &QComboBox::currentIndexChanged, this,
             [this] { modeList_->setToolTip(modeList_->currentText()); });
     for (int id = IDS_MODE_SNAPSHOT; id <= IDS_MODE_VIDEO_SNAPSHOT_TRIGGER; ++id) {
-        modeList_->addItem(Text(id));  // the first entry added becomes the selection
+        modeList_->addItem(UiText(id));  // the first entry added becomes the selection
     }
-    modeList_->setAccessibleDescription(Text(IDS_DESC_MODE_LIST));
+    modeList_->setAccessibleDescription(UiText(IDS_DESC_MODE_LIST));
     modeList_->setFocusPolicy(Qt::StrongFocus);
     modeList_->setGeometry(DialogUnits().Rect(kModeListX, 0, kModeListWidth, kHeight));
 }

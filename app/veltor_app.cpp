@@ -2,14 +2,14 @@
 
 #include "app/message_box.h"
 #include "app/profile_path.h"
-#include "app/string_table.h"
+#include "app/ui_text.h"
 #include "app/veltor_dlg.h"
 
 int CVeltorApp::Run(const QString& executablePath) {
     const ProfilePathResult profile = BuildProfilePath(executablePath);
     if (!profile.ok()) {
         // No window exists yet; the box stands alone and the program ends.
-        ShowMessageBox(nullptr, QString::fromUtf8(LoadText(profile.error)), MsgIcon::Error);
+        ShowMessageBox(nullptr, UiText(profile.error), MsgIcon::Error);
         return 1;
     }
     m_profilePath = profile.path;

@@ -12,6 +12,7 @@
 #include "app/message_box.h"
 #include "app/string_table.h"
 #include "app/toolbar_dlg.h"
+#include "app/ui_text.h"
 #include "app/version.h"
 #include "discovery/properties_sheet.h"
 #include "imaging/clipboard_copy.h"
@@ -24,8 +25,6 @@ namespace {
 // The window's layout in dialog units.
 constexpr int kClientWidth = 272;
 constexpr int kClientHeight = 228;
-
-QString Text(int id) { return QString::fromUtf8(LoadText(id)); }
 
 // Moves `widget` by (x, y) and grows it by (width, height) in one step.
 void OffsetWindow(QWidget* widget, int x, int y, int width, int height) {
@@ -62,7 +61,7 @@ CVeltorDlg::CVeltorDlg(const QString& profilePath, QWidget* parent)
     ExchangeSettings(false);
     m_paramsDlg->SetParameters(*SetOfDialogMode());
     UpdateControls(false);
-    setWindowTitle(Text(IDS_TITLE) + QLatin1Char(' ') + ProgramVersion());
+    setWindowTitle(UiText(IDS_TITLE) + QLatin1Char(' ') + ProgramVersion());
 }
 
 CVeltorDlg::~CVeltorDlg() = default;
@@ -75,7 +74,7 @@ void CVeltorDlg::CreateControls() {
     m_statusLine = new QLabel(this);
     m_statusLine->setGeometry(units.Rect(4, 192, 264, 12));
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_statusLine->setAccessibleDescription(Text(IDS_DESC_STATUS_LINE));
+    m_statusLine->setAccessibleDescription(UiText(IDS_DESC_STATUS_LINE));
     // A long progress text must not push the layout around.
     m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
@@ -188,12 +187,12 @@ void CVeltorDlg::ShowImageParams(bool show) {
 
 void CVeltorDlg::OnCopy() {
     if (!CopyImageToClipboard(m_imageView->SourceImage()))
-        ShowMessageBox(this, Text(IDS_CLIPBOARD_FAILED), MsgIcon::Error);
+        ShowMessageBox(this, UiText(IDS_CLIPBOARD_FAILED), MsgIcon::Error);
 }
 
 void CVeltorDlg::OnSettings() {
     // The sheet's caption is the Settings button's own text.
-    const QString caption = Text(IDS_BUTTON_SETTINGS);
+    const QString caption = UiText(IDS_BUTTON_SETTINGS);
     RunSettingsSheet(this, caption, m_portName, m_speedIndex, m_timeout);
 }
 

@@ -13,9 +13,9 @@
 
 #include "app/dialog_units.h"
 #include "app/message_box.h"
+#include "app/ui_text.h"
 #include "device/baud_rate.h"
 #include "discovery/serial_ports.h"
-#include "discovery/ui_text.h"
 
 namespace {
 
@@ -71,10 +71,11 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     timeoutLabel->setBuddy(m_timeoutEdit);
     m_timeoutEdit->setAccessibleName(FieldName(IDS_LABEL_TIMEOUT));
 
-    m_checkLink =
-        AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128 + kWiden, 8, &CConnectPage::OnCheckLink);
+    m_checkLink = AddButton(IDC_CHECK_LINK, IDS_BUTTON_CHECK_LINK, 128 + kWiden, 8,
+                            &CConnectPage::OnCheckLink);
     m_search = AddButton(IDC_SEARCH, IDS_BUTTON_SEARCH, 128 + kWiden, 24, &CConnectPage::OnSearch);
-    m_setSpeed = AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128 + kWiden, 44, &CConnectPage::OnSetSpeed);
+    m_setSpeed =
+        AddButton(IDC_SET_SPEED, IDS_BUTTON_SET_SPEED, 128 + kWiden, 44, &CConnectPage::OnSetSpeed);
 
     m_device = new QLineEdit(this);
     m_device->setObjectName(QString::number(IDC_DEVICE));
@@ -85,7 +86,8 @@ CConnectPage::CConnectPage(QWidget* parent) : QWidget(parent) {
     deviceLabel->setBuddy(m_device);
     m_device->setAccessibleName(FieldName(IDS_LABEL_DEVICE));
 
-    m_details = AddButton(IDC_DETAILS, IDS_BUTTON_DETAILS, 128 + kWiden, 92, &CConnectPage::OnDetails);
+    m_details =
+        AddButton(IDC_DETAILS, IDS_BUTTON_DETAILS, 128 + kWiden, 92, &CConnectPage::OnDetails);
 
     QWidget* order[] = {m_portList, m_speedList, m_timeoutEdit, m_checkLink,
                         m_search,   m_setSpeed,  m_device,      m_details};

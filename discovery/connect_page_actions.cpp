@@ -6,6 +6,7 @@
 #include "app/error_reporter.h"
 #include "app/message_box.h"
 #include "app/ui_helpers.h"
+#include "app/ui_text.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
@@ -16,7 +17,6 @@
 #include "discovery/device_info_dlg.h"
 #include "discovery/device_info_text.h"
 #include "discovery/device_search_dlg.h"
-#include "discovery/ui_text.h"
 
 namespace {
 

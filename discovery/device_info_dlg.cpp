@@ -7,7 +7,7 @@
 
 #include "app/dialog_units.h"
 #include "app/error_reporter.h"
-#include "discovery/ui_text.h"
+#include "app/ui_text.h"
 #include "imaging/run_loop.h"
 
 CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)

@@ -8,8 +8,8 @@
 #include <QTreeWidget>
 
 #include "app/dialog_units.h"
+#include "app/ui_text.h"
 #include "discovery/serial_ports.h"
-#include "discovery/ui_text.h"
 #include "imaging/run_loop.h"
 
 namespace {

@@ -4,13 +4,13 @@
 #include <QTreeWidget>
 
 #include "app/error_reporter.h"
+#include "app/ui_text.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
 #include "device/device_identity.h"
 #include "device/packet_protocol.h"
 #include "discovery/device_search_dlg.h"
-#include "discovery/ui_text.h"
 #include "imaging/run_loop.h"
 
 namespace {

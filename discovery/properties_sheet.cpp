@@ -4,8 +4,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/ui_text.h"
 #include "discovery/connect_page.h"
-#include "discovery/ui_text.h"
 
 CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage) : QDialog(parent) {
     setWindowTitle(caption);

@@ -6,13 +6,14 @@
 #include <new>
 
 #include "app/string_table.h"
+#include "app/ui_text.h"
 #include "imaging/scaler.h"
 
 CImageViewer::CImageViewer(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted from the back buffer: no background erase, no system fill.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAccessibleName(QString::fromUtf8(LoadText(IDS_DESC_IMAGE_VIEW)));
+    setAccessibleName(UiText(IDS_DESC_IMAGE_VIEW));
     RebuildQuietly();
 }
 
