@@ -12,10 +12,10 @@
 #include <limits>
 #include <optional>
 
-#include "app/dialog_units.h"
-#include "app/message_box.h"
-#include "app/string_table.h"
-#include "app/ui_text.h"
+#include "core/string_table.h"
+#include "core/ui_text.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include <QDialog>
 
-#include "imaging/image_parameters.h"
+#include "device/image_parameters.h"
 
 class QComboBox;
 class QLabel;

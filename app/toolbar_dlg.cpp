@@ -4,10 +4,10 @@
 #include <QIcon>
 #include <QPushButton>
 
-#include "app/dialog_units.h"
-#include "app/string_table.h"
-#include "app/ui_text.h"
+#include "core/string_table.h"
+#include "core/ui_text.h"
 #include "resources/icon_resources.h"
+#include "ui/dialog_units.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "app/veltor_app.h"
 
-#include "app/message_box.h"
-#include "app/profile_path.h"
-#include "app/ui_text.h"
 #include "app/veltor_dlg.h"
+#include "core/ui_text.h"
+#include "settings/profile_path.h"
+#include "ui/message_box.h"
 
 int CVeltorApp::Run(const QString& executablePath) {
     const ProfilePathResult profile = BuildProfilePath(executablePath);

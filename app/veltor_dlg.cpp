@@ -7,18 +7,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-#include "app/dialog_units.h"
 #include "app/image_properties_dlg.h"
-#include "app/message_box.h"
-#include "app/string_table.h"
 #include "app/toolbar_dlg.h"
-#include "app/ui_text.h"
 #include "app/version.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
+#include "core/ui_text.h"
 #include "discovery/properties_sheet.h"
 #include "imaging/clipboard_copy.h"
 #include "imaging/image_viewer.h"
-#include "imaging/run_loop.h"
 #include "resources/icon_resources.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace {
 

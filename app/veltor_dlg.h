@@ -7,8 +7,8 @@
 #include <QSize>
 #include <string>
 
-#include "imaging/acquisition.h"
-#include "imaging/image_parameters.h"
+#include "app/acquisition.h"
+#include "device/image_parameters.h"
 
 class CImagePropertiesDlg;
 class CImageViewer;

@@ -2,11 +2,11 @@
 
 #include <QLabel>
 
-#include "app/error_reporter.h"
-#include "app/ui_helpers.h"
+#include "app/acquisition.h"
 #include "app/veltor_dlg.h"
-#include "imaging/acquisition.h"
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
+#include "ui/error_reporter.h"
+#include "ui/ui_helpers.h"
 
 void CVeltorDlg::OnStart() {
     m_busy = true;
@@ -18,7 +18,7 @@ void CVeltorDlg::OnStart() {
     } catch (...) {
         FlashIfInactive(this);
         raise();
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
     m_statusLine->clear();
     m_busy = false;

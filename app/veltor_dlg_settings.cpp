@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/ini_file.h"
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
+#include "settings/ini_file.h"
 
 namespace {
 

@@ -16,14 +16,14 @@
 #include <exception>
 #include <vector>
 
+#include "app/acquisition.h"
+#include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
 #include "device/device_exceptions.h"
-#include "imaging/acquisition.h"
-#include "imaging/image_area.h"
+#include "device/image_area.h"
 #include "imaging/image_viewer.h"
-#include "imaging/run_loop.h"
 #include "tools/scanner-sim/scanner.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
 
 namespace {
 

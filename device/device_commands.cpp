@@ -1,7 +1,7 @@
 #include "device/device_commands.h"
 
-#include "app/string_table.h"
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
 
 namespace {
 

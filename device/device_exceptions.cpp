@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/string_table.h"
+#include "core/string_table.h"
 
 com_port_exception com_port_exception::FromErrno(int error) {
     switch (error) {

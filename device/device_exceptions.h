@@ -5,18 +5,8 @@
 #include <exception>
 #include <string>
 
-#include "device/object_description.h"
-
-// Toolkit-style exception root: thrown by value here, reported with its own message.
-class CException {
-public:
-    virtual ~CException() = default;
-    // The text the error reporter shows; empty when the exception has none.
-    virtual std::string ErrorMessage() const { return {}; }
-};
-
-// An operation that was ended after the user had been told; the reporter stays silent.
-class CUserException : public CException {};
+#include "core/exceptions.h"
+#include "core/object_description.h"
 
 // A serial channel operation failed (time-out, short read, write error). No text.
 class CDeviceException : public CUserException {};

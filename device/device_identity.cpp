@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/string_table.h"
+#include "core/string_table.h"
 #include "device/device_commands.h"
 #include "device/link_control.h"
 

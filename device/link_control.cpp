@@ -2,11 +2,11 @@
 
 #include <array>
 
-#include "app/string_table.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
-#include "imaging/run_loop.h"
 
 namespace {
 

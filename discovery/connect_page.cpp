@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <optional>
 
-#include "app/dialog_units.h"
-#include "app/message_box.h"
-#include "app/ui_text.h"
+#include "core/ui_text.h"
 #include "device/baud_rate.h"
 #include "discovery/serial_ports.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace {
 

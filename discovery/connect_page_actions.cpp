@@ -3,10 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/error_reporter.h"
-#include "app/message_box.h"
-#include "app/ui_helpers.h"
-#include "app/ui_text.h"
+#include "core/ui_text.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
@@ -17,6 +14,9 @@
 #include "discovery/device_info_dlg.h"
 #include "discovery/device_info_text.h"
 #include "discovery/device_search_dlg.h"
+#include "ui/error_reporter.h"
+#include "ui/message_box.h"
+#include "ui/ui_helpers.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void CConnectPage::OnCheckLink() {
                               ? QString::fromStdString(DeviceName(deviceCode))
                               : UiText(IDS_NOT_FOUND));
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
 }
 
@@ -58,7 +58,7 @@ void CConnectPage::OnSetSpeed() {
         protocol.Attach(&port);
         SetDeviceBaudIndex(protocol, static_cast<uint8_t>(m_speedIndex), false);
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
 }
 
@@ -76,7 +76,7 @@ void CConnectPage::OnSearch() {
         m_portList->setCurrentIndex(port);
         m_speedList->setCurrentIndex(speedIndex);
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
         return;
     }
     OnCheckLink();
@@ -96,6 +96,6 @@ void CConnectPage::OnDetails() {
         FlashIfInactive(this);
         ShowCaptionedMessageBox(this, UiText(IDS_DEVICE_INFO_TITLE), text, MsgIcon::Information);
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
 }

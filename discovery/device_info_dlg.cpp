@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/dialog_units.h"
-#include "app/error_reporter.h"
-#include "app/ui_text.h"
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
+#include "core/ui_text.h"
+#include "ui/dialog_units.h"
+#include "ui/error_reporter.h"
 
 CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_protocol(&protocol) {
@@ -49,7 +49,7 @@ void CDeviceInfoDlg::StartRead() {
         ReadDeviceIdentity(*m_protocol, m_identity);
         read = true;
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
     m_reading = false;
     done(read ? Accepted : Rejected);

@@ -1,6 +1,6 @@
 #include "discovery/device_info_text.h"
 
-#include "app/string_table.h"
+#include "core/string_table.h"
 #include "device/device_identity.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/dialog_units.h"
-#include "app/ui_text.h"
+#include "core/run_loop.h"
+#include "core/ui_text.h"
 #include "discovery/serial_ports.h"
-#include "imaging/run_loop.h"
+#include "ui/dialog_units.h"
 
 namespace {
 

@@ -3,15 +3,15 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/error_reporter.h"
-#include "app/ui_text.h"
+#include "core/run_loop.h"
+#include "core/ui_text.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
 #include "device/device_identity.h"
 #include "device/packet_protocol.h"
 #include "discovery/device_search_dlg.h"
-#include "imaging/run_loop.h"
+#include "ui/error_reporter.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void CDeviceSearchDlg::OnStart() {
     try {
         RunSearch();
     } catch (...) {
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
     m_searching = false;
     UpdateButtons();
@@ -64,7 +64,7 @@ void CDeviceSearchDlg::RunSearch() {
             row->setText(kColumnState, QString::fromStdString(e.description()));
         } catch (...) {
             row->setText(kColumnState, UiText(IDS_SEARCH_STOPPED));
-            ReportCurrentException(false);
+            ReportCurrentException();
             return;
         }
     }

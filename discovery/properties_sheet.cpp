@@ -4,7 +4,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui_text.h"
+#include "core/ui_text.h"
 #include "discovery/connect_page.h"
 
 CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage) : QDialog(parent) {

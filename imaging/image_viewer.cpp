@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <new>
 
-#include "app/string_table.h"
-#include "app/ui_text.h"
+#include "core/string_table.h"
+#include "core/ui_text.h"
 #include "imaging/scaler.h"
 
 CImageViewer::CImageViewer(QWidget* parent) : QWidget(parent) {

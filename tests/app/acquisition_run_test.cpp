@@ -15,9 +15,9 @@
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
+#include "core/run_loop.h"
 #include "device/packet_protocol.h"
 #include "imaging/image_viewer.h"
-#include "imaging/run_loop.h"
 #include "tests/support/message_boxes.h"
 #include "tools/scanner-sim/scanner.h"
 

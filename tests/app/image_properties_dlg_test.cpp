@@ -10,8 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/dialog_units.h"
-#include "app/message_box.h"
+#include "ui/dialog_units.h"
+#include "ui/message_box.h"
 
 namespace {
 

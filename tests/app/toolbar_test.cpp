@@ -7,8 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/dialog_units.h"
 #include "app/toolbar_dlg.h"
+#include "ui/dialog_units.h"
 
 namespace {
 

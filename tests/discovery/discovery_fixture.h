@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
 #include "discovery/serial_ports.h"
+#include "ui/message_box.h"
 
 class DiscoveryTest : public ::testing::Test {
 protected:

@@ -142,10 +142,18 @@ TEST(ScaleImage, MatchesTheFormulasInBothDirections) {
     const struct {
         int w, h, dw, dh;
     } cases[] = {
-        {2, 2, 7, 5},           {7, 5, 13, 11},   {100, 50, 400, 200}, {3, 9, 4, 12},   // enlarging
-        {640, 480, 400, 300},   {33, 17, 5, 3},   {7, 5, 7, 5},        {2, 10, 2, 11},  // reducing
-        {300, 3, 2, 2},         {57, 91, 23, 40}, {4, 1200, 2, 3},  // long runs of rows of full
-                                                                    // weight
+        {2, 2, 7, 5},
+        {7, 5, 13, 11},
+        {100, 50, 400, 200},
+        {3, 9, 4, 12},  // enlarging
+        {640, 480, 400, 300},
+        {33, 17, 5, 3},
+        {7, 5, 7, 5},
+        {2, 10, 2, 11},  // reducing
+        {300, 3, 2, 2},
+        {57, 91, 23, 40},
+        {4, 1200, 2, 3},       // long runs of rows of full
+                               // weight
         {300, 4, 2, 2},        // 32-bit sums, norm too large for the 32-bit reciprocal
         {5000, 40, 2, 2},      // sums beyond 32 bits
         {160, 120, 640, 480},  // large enough to be scaled in bands of rows, both ways

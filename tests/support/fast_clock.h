@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
 
 class FastWaitClock {
 public:

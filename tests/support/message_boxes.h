@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
 class MessageBoxes {
 public:

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "imaging/image_parameters.h"
+#include "device/image_parameters.h"
 
 class CDeviceProtocol;
 

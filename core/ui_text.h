@@ -3,6 +3,6 @@
 
 #include <QString>
 
-#include "app/string_table.h"
+#include "core/string_table.h"
 
 inline QString UiText(int id) { return QString::fromUtf8(LoadText(id)); }

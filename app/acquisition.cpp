@@ -1,21 +1,21 @@
-#include "imaging/acquisition.h"
+#include "app/acquisition.h"
 
 #include <QImage>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
 
-#include "app/error_reporter.h"
-#include "app/message_box.h"
-#include "app/string_table.h"
-#include "app/ui_helpers.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
+#include "device/image_area.h"
 #include "device/link_control.h"
-#include "imaging/image_area.h"
 #include "imaging/image_decoder.h"
-#include "imaging/run_loop.h"
+#include "ui/error_reporter.h"
+#include "ui/message_box.h"
+#include "ui/ui_helpers.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
         RunMode(protocol, host, std::max(host.SelectedMode(), 0));
     } catch (...) {
         Attention(host.Window());
-        ReportCurrentException(false);
+        ReportCurrentException();
     }
     if (leaveDue) FinalLeave(protocol, host);
 }

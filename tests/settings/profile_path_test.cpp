@@ -1,10 +1,10 @@
-#include "app/profile_path.h"
+#include "settings/profile_path.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "app/string_table.h"
+#include "core/string_table.h"
 
 namespace {
 

@@ -1,14 +1,15 @@
-#include "app/error_reporter.h"
+#include "ui/error_reporter.h"
 
 #include <QString>
 #include <exception>
 #include <optional>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/string_table.h"
-#include "device/device_exceptions.h"
-#include "imaging/run_loop.h"
+#include "core/exceptions.h"
+#include "core/object_description.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -36,9 +37,9 @@ std::optional<std::string> DescribeCurrentException() {
 
 }  // namespace
 
-void ReportCurrentException(bool quiet) noexcept {
+void ReportCurrentException() noexcept {
     // A rethrow with nothing in flight would end the program.
-    if (quiet || !std::current_exception()) return;
+    if (!std::current_exception()) return;
     try {
         const std::optional<std::string> text = DescribeCurrentException();
         if (text) ShowMessageBox(nullptr, QString::fromStdString(*text), MsgIcon::Error);

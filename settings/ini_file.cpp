@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 #include <unistd.h>
 
@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <utility>
 
-#include "app/atomic_file.h"
-#include "app/ini_line.h"
+#include "settings/atomic_file.h"
+#include "settings/ini_line.h"
 
 namespace {
 

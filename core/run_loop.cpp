@@ -1,4 +1,4 @@
-#include "imaging/run_loop.h"
+#include "core/run_loop.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "imaging/image_parameters.h"
+#include "device/image_parameters.h"
 
 class CDeviceProtocol;
 class QImage;

@@ -1,4 +1,4 @@
-#include "app/ui_helpers.h"
+#include "ui/ui_helpers.h"
 
 #include <QApplication>
 #include <QWidget>

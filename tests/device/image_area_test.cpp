@@ -1,4 +1,4 @@
-#include "imaging/image_area.h"
+#include "device/image_area.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/ini_line.h"
+#include "settings/ini_line.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
-#include "imaging/image_area.h"
+#include "device/image_area.h"
 
 #include <algorithm>
 
-#include "app/string_table.h"
+#include "core/run_loop.h"
+#include "core/string_table.h"
 #include "device/device_commands.h"
 #include "device/link_control.h"
-#include "imaging/run_loop.h"
 
 namespace {
 
