@@ -8,8 +8,8 @@
 #include "core/run_loop.h"
 #include "core/string_table.h"
 #include "device/baud_rate.h"
-#include "device/com_device.h"
 #include "device/device_commands.h"
+#include "device/device_link.h"
 #include "device/image_area.h"
 #include "device/link_control.h"
 #include "imaging/image_decoder.h"
@@ -35,12 +35,6 @@ void ShowTransferProgress(const uint8_t*, uint32_t done, uint32_t total, void* c
         FormatText(IDS_PROGRESS, static_cast<unsigned>(percent),
                    static_cast<unsigned>(std::min<uint64_t>(rate, UINT32_MAX)))));
     PumpMessages();
-}
-
-// Brings the window forward before a failure is shown.
-void Attention(QWidget* window) {
-    FlashIfInactive(window);
-    if (window) window->window()->raise();
 }
 
 MsgResult Ask(AcquisitionHost& host, const QString& text, MsgResult defaultButton) {
@@ -92,12 +86,9 @@ void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
 
 }  // namespace
 
-uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName, uint8_t speedIndex,
-                             uint32_t timeoutMs) {
-    CComDevice port;
-    OpenComPort(port, portName, speedIndex, timeoutMs);
-    CDeviceProtocol protocol;
-    protocol.Attach(&port);
+uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const ConnectionSettings& connection) {
+    DeviceLink link(connection);
+    CDeviceProtocol& protocol = link.Protocol();
     if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
 
     const uint8_t saved = GetDeviceBaudIndex(protocol, true);
@@ -105,7 +96,7 @@ uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName,
     RunAcquisition(protocol, host);
     SetDeviceBaudIndex(protocol, saved, true);
 
-    const uint8_t finalIndex = BaudRateToIndex(port.GetBaudRate());
+    const uint8_t finalIndex = BaudRateToIndex(link.Port().GetBaudRate());
     FlashIfInactive(host.Window());
     return finalIndex;
 }
@@ -118,8 +109,7 @@ void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
         leaveDue = true;
         RunMode(protocol, host, std::max(host.SelectedMode(), 0));
     } catch (...) {
-        Attention(host.Window());
-        ReportCurrentException();
+        ReportFailure(host.Window());
     }
     if (leaveDue) FinalLeave(protocol, host);
 }

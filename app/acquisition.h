@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/connection_settings.h"
 #include "device/image_parameters.h"
 
 class CDeviceProtocol;
@@ -37,8 +38,7 @@ public:
 // Opens the port, finds the device, runs the acquisition at 115200 baud and restores the
 // device's speed. Returns the speed index the port is left at. Throws what the run did not
 // report itself (port failures, no device, the user's stop while the speed is restored, ...).
-uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const std::string& portName, uint8_t speedIndex,
-                             uint32_t timeoutMs);
+uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const ConnectionSettings& connection);
 
 // The selected mode between the image-interface check and the final leave of the image-load
 // state. Reports the mode's own failures; asks before giving up the final leave.

@@ -12,8 +12,7 @@ int CVeltorApp::Run(const QString& executablePath) {
         ShowMessageBox(nullptr, UiText(profile.error), MsgIcon::Error);
         return 1;
     }
-    m_profilePath = profile.path;
-    CVeltorDlg window(m_profilePath);
+    CVeltorDlg window(profile.path);
     window.exec();
     return 0;
 }

@@ -7,10 +7,4 @@ class CVeltorApp {
 public:
     // `executablePath` gives the settings file's place and name. Returns the process exit code.
     int Run(const QString& executablePath);
-
-    // The settings file of this run; empty until Run has found it.
-    const QString& ProfilePath() const { return m_profilePath; }
-
-private:
-    QString m_profilePath;
 };

@@ -193,7 +193,7 @@ void CVeltorDlg::OnCopy() {
 void CVeltorDlg::OnSettings() {
     // The sheet's caption is the Settings button's own text.
     const QString caption = UiText(IDS_BUTTON_SETTINGS);
-    RunSettingsSheet(this, caption, m_portName, m_speedIndex, m_timeout);
+    if (auto chosen = RunSettingsSheet(this, caption, m_connection)) m_connection = *chosen;
 }
 
 void CVeltorDlg::resizeEvent(QResizeEvent* event) {

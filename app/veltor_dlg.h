@@ -5,9 +5,9 @@
 
 #include <QDialog>
 #include <QSize>
-#include <string>
 
 #include "app/acquisition.h"
+#include "device/connection_settings.h"
 #include "device/image_parameters.h"
 
 class CImagePropertiesDlg;
@@ -37,12 +37,6 @@ public:
     CImagePropertiesDlg* ImageParamsDialog() const { return m_paramsDlg; }
     QLabel* StatusLine() const { return m_statusLine; }
     bool IsBusy() const { return m_busy; }
-
-    std::string m_portName;
-    int m_speedIndex = 2;
-    int m_timeout = 1000;
-    ImageParameters m_snapshotParams = kDefaultSnapshotParameters;
-    ImageParameters m_videoParams = kDefaultVideoParameters;
 
     // AcquisitionHost
     int SelectedMode() const override;
@@ -77,6 +71,9 @@ private:
     void ApplyPlacement(bool maximized, int width, int height);
 
     QString m_profilePath;
+    ConnectionSettings m_connection;
+    ImageParameters m_snapshotParams = kDefaultSnapshotParameters;
+    ImageParameters m_videoParams = kDefaultVideoParameters;
     bool m_sizesRecorded = false;
     QSize m_minimumSize;
     QSize m_lastClientSize;

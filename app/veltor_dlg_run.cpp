@@ -6,19 +6,15 @@
 #include "app/veltor_dlg.h"
 #include "core/run_loop.h"
 #include "ui/error_reporter.h"
-#include "ui/ui_helpers.h"
 
 void CVeltorDlg::OnStart() {
     m_busy = true;
     UpdateControls(true);
     try {
         OperationScope operation;  // Stop, Esc and close reach the run from here on
-        m_speedIndex = RunAcquisitionOnPort(*this, m_portName, static_cast<uint8_t>(m_speedIndex),
-                                            static_cast<uint32_t>(m_timeout));
+        m_connection.speedIndex = RunAcquisitionOnPort(*this, m_connection);
     } catch (...) {
-        FlashIfInactive(this);
-        raise();
-        ReportCurrentException();
+        ReportFailure(this);
     }
     m_statusLine->clear();
     m_busy = false;

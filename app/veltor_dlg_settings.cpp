@@ -50,11 +50,13 @@ void CVeltorDlg::ExchangeSettings(bool save) {
 }
 
 void CVeltorDlg::LoadSettings(const IniFile& ini) {
-    m_portName =
-        ini.ReadString(kConnect, QStringLiteral("PortName"), QString::fromStdString(m_portName))
-            .toStdString();
-    m_speedIndex = ini.ReadInt(kConnect, QStringLiteral("BaudRate"), m_speedIndex);
-    m_timeout = ini.ReadInt(kConnect, QStringLiteral("Timeout"), m_timeout);
+    m_connection.portName = ini.ReadString(kConnect, QStringLiteral("PortName"),
+                                           QString::fromStdString(m_connection.portName))
+                                .toStdString();
+    m_connection.speedIndex =
+        ini.ReadInt(kConnect, QStringLiteral("BaudRate"), m_connection.speedIndex);
+    m_connection.timeoutMs =
+        ini.ReadInt(kConnect, QStringLiteral("Timeout"), m_connection.timeoutMs);
     m_toolbar->SetModeSelection(
         ini.ReadInt(kAcquisition, QStringLiteral("AcquisitionMode"), m_toolbar->ModeSelection()));
     ReadParameters(ini, kSnapshot, m_snapshotParams);
@@ -67,9 +69,10 @@ void CVeltorDlg::LoadSettings(const IniFile& ini) {
 }
 
 void CVeltorDlg::SaveSettings(IniFile& ini) {
-    ini.WriteString(kConnect, QStringLiteral("PortName"), QString::fromStdString(m_portName));
-    ini.WriteInt(kConnect, QStringLiteral("BaudRate"), m_speedIndex);
-    ini.WriteInt(kConnect, QStringLiteral("Timeout"), m_timeout);
+    ini.WriteString(kConnect, QStringLiteral("PortName"),
+                    QString::fromStdString(m_connection.portName));
+    ini.WriteInt(kConnect, QStringLiteral("BaudRate"), m_connection.speedIndex);
+    ini.WriteInt(kConnect, QStringLiteral("Timeout"), m_connection.timeoutMs);
     ini.WriteInt(kAcquisition, QStringLiteral("AcquisitionMode"), m_toolbar->ModeSelection());
     WriteParameters(ini, kSnapshot, m_snapshotParams);
     WriteParameters(ini, kVideo, m_videoParams);

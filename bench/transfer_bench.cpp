@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <vector>
 
 #include "app/acquisition.h"
@@ -86,7 +87,8 @@ private:
 struct Rig {
     Rig(bool pacing, std::vector<scanner_sim::Bytes> images)
         : scanner(MakeConfig(pacing, std::move(images))), counter(port) {
-        OpenComPort(port, scanner.SlavePath(), kMaxBaudIndex, 200);
+        if (!port.Open(scanner.SlavePath(), BaudIndexToRate(kMaxBaudIndex), 200))
+            throw std::runtime_error("cannot open the simulator's port");
         protocol.Attach(&counter);
         CheckImageSupport(protocol);
         LeaveImageLoad(protocol);

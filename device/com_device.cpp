@@ -10,17 +10,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
 #include <vector>
 
 #include "device/baud_rate.h"
+#include "device/deadline.h"
 #include "device/device_exceptions.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct SpeedEntry {
     uint32_t rate;
@@ -30,22 +28,42 @@ constexpr SpeedEntry kSpeeds[] = {{2400, B2400},    {4800, B4800},   {9600, B960
                                   {19200, B19200},  {38400, B38400}, {57600, B57600},
                                   {115200, B115200}};
 
-int RemainingMs(Clock::time_point deadline) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(std::min<long long>(left, INT_MAX)) : 0;
+[[noreturn]] void ThrowIoError(int error) {
+    throw CDeviceException(CDeviceException::Reason::IoError, error);
 }
 
-// Waits until `fd` is ready for `events` or the deadline passes. False on time-out; throws when
-// the port reports an error or a hang-up (it vanished).
-bool WaitReady(int fd, short events, Clock::time_point deadline) {
+// Waits until `fd` is ready for `events`. Throws when the deadline passes, the port reports an
+// error or a hang-up (it vanished), or poll itself fails.
+void WaitReady(int fd, short events, const Deadline& deadline) {
     for (;;) {
         pollfd p{fd, events, 0};
-        int n = ::poll(&p, 1, RemainingMs(deadline));
+        const int n = ::poll(&p, 1, deadline.RemainingMs());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw CDeviceException();
-        if (n == 0) return false;
-        if (p.revents & events) return true;
-        throw CDeviceException();  // POLLERR, POLLHUP, POLLNVAL
+        if (n < 0) ThrowIoError(errno);
+        if (n == 0) throw CDeviceException(CDeviceException::Reason::TimedOut);
+        if (p.revents & events) return;
+        if (p.revents & POLLNVAL) ThrowIoError(EBADF);
+        throw CDeviceException(CDeviceException::Reason::HungUp);  // POLLERR, POLLHUP
+    }
+}
+
+// Moves exactly `length` bytes with `transfer` (read or write) before the deadline, waiting for
+// `events` whenever the non-blocking descriptor has nothing to give or take.
+template <typename Buffer, typename Transfer>
+void MoveAll(int fd, Buffer* data, uint32_t length, short events, const Deadline& deadline,
+             Transfer transfer) {
+    uint32_t done = 0;
+    while (done < length) {
+        const ssize_t n = transfer(fd, data + done, length - done);
+        if (n > 0) {
+            done += static_cast<uint32_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            WaitReady(fd, events, deadline);
+        } else if (n == 0) {
+            throw CDeviceException(CDeviceException::Reason::HungUp);  // end of file: gone
+        } else {
+            ThrowIoError(errno);
+        }
     }
 }
 
@@ -153,19 +171,8 @@ void CComDevice::SetBaudRate(uint32_t baudRate) {
 }
 
 void CComDevice::Write(const uint8_t* data, uint32_t length) {
-    if (m_fd < 0) throw CDeviceException();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
-    uint32_t done = 0;
-    while (done < length) {
-        ssize_t n = ::write(m_fd, data + done, length - done);
-        if (n > 0) {
-            done += static_cast<uint32_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (!WaitReady(m_fd, POLLOUT, deadline)) throw CDeviceException();
-        } else {
-            throw CDeviceException();
-        }
-    }
+    if (m_fd < 0) ThrowIoError(EBADF);
+    MoveAll(m_fd, data, length, POLLOUT, Deadline(m_timeoutMs), ::write);
 }
 
 void CComDevice::WriteByte(uint8_t value) { Write(&value, 1); }
@@ -173,8 +180,8 @@ void CComDevice::WriteByte(uint8_t value) { Write(&value, 1); }
 // Reads exactly `length` bytes within one time-out. A short read delivers nothing: the bytes
 // collect in a staging buffer and reach the caller only when all have arrived.
 void CComDevice::Read(uint8_t* buffer, uint32_t length) {
-    if (m_fd < 0) throw CDeviceException();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    if (m_fd < 0) ThrowIoError(EBADF);
+    const Deadline deadline(m_timeoutMs);
     uint8_t small[512];
     std::vector<uint8_t> large;
     uint8_t* staging = small;
@@ -182,17 +189,7 @@ void CComDevice::Read(uint8_t* buffer, uint32_t length) {
         large.resize(length);
         staging = large.data();
     }
-    uint32_t done = 0;
-    while (done < length) {
-        ssize_t n = ::read(m_fd, staging + done, length - done);
-        if (n > 0) {
-            done += static_cast<uint32_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            if (!WaitReady(m_fd, POLLIN, deadline)) throw CDeviceException();
-        } else {
-            throw CDeviceException();  // end of file or I/O error: the port has gone
-        }
-    }
+    MoveAll(m_fd, staging, length, POLLIN, deadline, ::read);
     std::memcpy(buffer, staging, length);
 }
 
@@ -204,19 +201,14 @@ uint8_t CComDevice::ReadByte() {
 
 void CComDevice::ClearErrors() {
     // The line keeps no sticky error state here; there is nothing to clear.
-    if (m_fd < 0) throw CDeviceException();
+    if (m_fd < 0) ThrowIoError(EBADF);
 }
 
-void CComDevice::PurgeReceive() {
-    if (m_fd < 0 || ::tcflush(m_fd, TCIFLUSH) != 0) throw CDeviceException();
-}
+void CComDevice::PurgeReceive() { Flush(TCIFLUSH); }
 
-void CComDevice::PurgeTransmit() {
-    if (m_fd < 0 || ::tcflush(m_fd, TCOFLUSH) != 0) throw CDeviceException();
-}
+void CComDevice::PurgeTransmit() { Flush(TCOFLUSH); }
 
-void OpenComPort(CComDevice& device, const std::string& portName, uint8_t baudIndex,
-                 uint32_t timeoutMs) {
-    if (!device.Open(portName, BaudIndexToRate(baudIndex), timeoutMs))
-        throw com_port_exception::FromErrno(device.LastError());
+void CComDevice::Flush(int queue) {
+    if (m_fd < 0) ThrowIoError(EBADF);
+    if (::tcflush(m_fd, queue) != 0) ThrowIoError(errno);
 }

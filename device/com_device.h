@@ -38,13 +38,9 @@ private:
     void Close();
     bool OpenTerminal(const std::string& path);
     void Configure(uint32_t baudRate, uint32_t timeoutMs);
+    void Flush(int queue);
 
     int m_fd = -1;
     int m_lastError = 0;
     uint32_t m_timeoutMs = 0;
 };
-
-// Opens `device` on `portName` at the speed of `baudIndex`; throws com_port_exception with the
-// reason's text when the port cannot be opened.
-void OpenComPort(CComDevice& device, const std::string& portName, uint8_t baudIndex,
-                 uint32_t timeoutMs);

@@ -113,9 +113,9 @@ bool IsTriggerPressed(CDeviceProtocol& protocol) {
     return pressed;
 }
 
-bool WaitForTrigger(CDeviceProtocol& protocol) {
+void WaitForTrigger(CDeviceProtocol& protocol) {
     auto condition = [](void* context) {
         return IsTriggerPressed(*static_cast<CDeviceProtocol*>(context));
     };
-    return WaitUntil(condition, &protocol, 10, kWaitForever);
+    WaitUntil(condition, &protocol, 10, kWaitForever);
 }

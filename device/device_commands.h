@@ -20,4 +20,4 @@ void ResetTrigger(CDeviceProtocol& protocol);
 bool IsTriggerPressed(CDeviceProtocol& protocol);
 
 // Polls the trigger every 10 ms until it is pressed; only the user's stop ends it otherwise.
-bool WaitForTrigger(CDeviceProtocol& protocol);
+void WaitForTrigger(CDeviceProtocol& protocol);

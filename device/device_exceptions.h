@@ -8,8 +8,27 @@
 #include "core/exceptions.h"
 #include "core/object_description.h"
 
-// A serial channel operation failed (time-out, short read, write error). No text.
-class CDeviceException : public CUserException {};
+// A serial channel operation failed. No text: the caller turns it into a result code; the reason
+// tells a silent device (time-out, a garbled frame) from a port that has gone.
+class CDeviceException : public CUserException {
+public:
+    enum class Reason {
+        TimedOut,  // the bytes did not all arrive or leave in time
+        BadFrame,  // an answer that breaks the framing (start or check byte)
+        HungUp,    // the port reported a hang-up or the end of its data: it has gone
+        IoError,   // a system call failed; `Error()` holds its errno
+    };
+    explicit CDeviceException(Reason reason, int error = 0) : m_reason(reason), m_error(error) {}
+
+    Reason GetReason() const { return m_reason; }
+    int Error() const { return m_error; }
+    // True when the port itself is gone, so retrying on it is pointless.
+    bool PortLost() const { return m_reason == Reason::HungUp || m_reason == Reason::IoError; }
+
+private:
+    Reason m_reason;
+    int m_error;
+};
 
 // A serial port could not be opened.
 class com_port_exception : public std::exception, public object_description {

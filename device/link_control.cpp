@@ -81,7 +81,7 @@ private:
 }  // namespace
 
 bool CheckLink(CDeviceProtocol& protocol, const uint8_t* preferred, uint32_t preferredCount) {
-    if (auto* port = dynamic_cast<CComDevice*>(protocol.Device())) {
+    if (CComDevice* port = protocol.Port()) {
         TimeoutGuard guard(*port, kProbeTimeoutMs);
         return SearchBaudRate(*port, preferred, preferredCount);
     }

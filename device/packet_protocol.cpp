@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "device/basic_device.h"
+#include "device/com_device.h"
 
 namespace {
 
@@ -14,8 +15,14 @@ constexpr uint8_t kStartByte = 0x02;
 constexpr int kAttempts = 3;
 constexpr auto kBusyPause = std::chrono::milliseconds(60);
 constexpr uint32_t kMaxPayload = 256;
+constexpr auto BadFrame = CDeviceException::Reason::BadFrame;
 
 }  // namespace
+
+void CDeviceProtocol::Attach(CComDevice* port) {
+    m_device = port;
+    m_port = port;
+}
 
 int32_t CDeviceProtocol::Transact(uint8_t command, uint8_t* answer, uint32_t answerLength,
                                   const uint8_t* params, uint32_t paramLength) {
@@ -71,13 +78,13 @@ std::optional<int32_t> CDeviceProtocol::Attempt(uint8_t command, uint8_t* answer
 
 // Reads one frame; returns its payload length. Throws on a bad start or check byte.
 uint32_t CDeviceProtocol::ReceiveFrame(uint8_t* payload) {
-    if (m_device->ReadByte() != kStartByte) throw CDeviceException();
+    if (m_device->ReadByte() != kStartByte) throw CDeviceException(BadFrame);
     const uint8_t length = m_device->ReadByte();
     const uint32_t n = length == 0 ? kMaxPayload : length;
     m_device->Read(payload, n);
     uint8_t check = length;
     for (uint32_t i = 0; i < n; ++i) check ^= payload[i];
-    if (m_device->ReadByte() != check) throw CDeviceException();
+    if (m_device->ReadByte() != check) throw CDeviceException(BadFrame);
     return n;
 }
 

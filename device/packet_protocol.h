@@ -8,6 +8,7 @@
 #include "device/device_exceptions.h"
 
 class CBasicDevice;
+class CComDevice;
 
 // Result codes: 0 success, 1-255 the device's status byte, or one of the negative codes.
 enum : int32_t {
@@ -41,18 +42,25 @@ using ProgressCallback = void (*)(const uint8_t* buffer, uint32_t done, uint32_t
 class CDeviceProtocol {
 public:
     CDeviceProtocol() = default;
-    ~CDeviceProtocol() { m_device = nullptr; }
     CDeviceProtocol(const CDeviceProtocol&) = delete;
     CDeviceProtocol& operator=(const CDeviceProtocol&) = delete;
 
-    void Attach(CBasicDevice* device) { m_device = device; }
+    // Any byte channel: the link functions can only probe the device through it.
+    void Attach(CBasicDevice* device) {
+        m_device = device;
+        m_port = nullptr;
+    }
+    // A serial port: the link functions may also search its speeds and change its time-out.
+    void Attach(CComDevice* port);
     CBasicDevice* Device() const { return m_device; }
+    CComDevice* Port() const { return m_port; }
 
     // One transaction, up to three attempts. `answer` is written only on success.
     int32_t Transact(uint8_t command, uint8_t* answer, uint32_t answerLength, const uint8_t* params,
                      uint32_t paramLength);
 
-    // The device's commands; each returns a result code and never throws (see device_commands).
+    // The device's commands; each returns a result code (see device_commands for throwing forms).
+    // Nothing is thrown but what a transfer's progress callback throws, which ends the transfer.
     int32_t GetTrigger(bool& pressed);
     int32_t SetTrigger(bool value);
     int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t length,
@@ -71,6 +79,7 @@ private:
     uint32_t ReceiveFrame(uint8_t* payload);
 
     CBasicDevice* m_device = nullptr;
+    CComDevice* m_port = nullptr;  // the same channel when it is a serial port
 };
 
 // The text of a result code.

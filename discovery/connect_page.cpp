@@ -146,17 +146,19 @@ void CConnectPage::Initialise() {
     m_initialised = true;
     LoadControls();
     RefreshPorts();
-    const int stored = m_portList->findText(QString::fromStdString(m_portName),
+    const int stored = m_portList->findText(QString::fromStdString(m_settings.portName),
                                             Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_portList->setCurrentIndex(stored >= 0 ? stored : m_portList->count() - 1);
     m_timer->start(kRefreshPeriodMs);
 }
 
 void CConnectPage::LoadControls() {
-    SelectPort(QString::fromStdString(m_portName));
-    m_speedList->setCurrentIndex(
-        m_speedIndex >= 0 && m_speedIndex < m_speedList->count() ? m_speedIndex : -1);
-    m_timeoutEdit->setText(QString::number(m_timeout));
+    SelectPort(QString::fromStdString(m_settings.portName));
+    m_speedList->setCurrentIndex(m_settings.speedIndex >= 0 &&
+                                         m_settings.speedIndex < m_speedList->count()
+                                     ? m_settings.speedIndex
+                                     : -1);
+    m_timeoutEdit->setText(QString::number(m_settings.timeoutMs));
 }
 
 // Selects the first item that begins with `name`, ignoring case; nothing found keeps the
@@ -167,13 +169,13 @@ void CConnectPage::SelectPort(const QString& name) {
 }
 
 bool CConnectPage::ReadBack() {
-    m_portName =
-        m_portList->currentIndex() >= 0 ? m_portList->currentText().toStdString() : std::string();
-    m_speedIndex = m_speedList->currentIndex();
     const std::optional<uint64_t> timeout = ParseDigits(m_timeoutEdit->text());
     if (!timeout) return RefuseTimeout(IDS_PARSE_UINT);
     if (*timeout < kMinTimeout || *timeout > kMaxTimeout) return RefuseTimeout(IDS_PARSE_INT_RANGE);
-    m_timeout = static_cast<uint32_t>(*timeout);
+    m_settings.portName =
+        m_portList->currentIndex() >= 0 ? m_portList->currentText().toStdString() : std::string();
+    m_settings.speedIndex = m_speedList->currentIndex();
+    m_settings.timeoutMs = static_cast<int>(*timeout);
     return true;
 }
 

@@ -4,12 +4,14 @@
 // device's own speed, show its details). Each action opens the port for itself and closes it
 // before it returns; a failure is reported and leaves the page usable.
 //
-// The sheet's owner sets m_portName, m_speedIndex and m_timeout before the page is first shown
-// and reads them after ReadBack() has succeeded.
+// The page holds one ConnectionSettings: given whole before the page is first shown, taken whole
+// after ReadBack() has succeeded, and the values the device actions open the port with.
 
 #include <QWidget>
 #include <cstdint>
 #include <string>
+
+#include "device/connection_settings.h"
 
 class QComboBox;
 class QLineEdit;
@@ -34,8 +36,11 @@ public:
 
     explicit CConnectPage(QWidget* parent = nullptr);
 
-    // Reads the controls into the members in order (port, speed, time-out). A time-out that is
-    // not a number in range is refused with a warning and the focus goes to its field.
+    void SetSettings(const ConnectionSettings& settings) { m_settings = settings; }
+    const ConnectionSettings& Settings() const { return m_settings; }
+
+    // Takes the controls' values, all or none: a time-out that is not a number in range is
+    // refused with a warning, the focus goes to its field and the settings stay as they were.
     bool ReadBack();
 
     QWidget* Control(int id) const;
@@ -49,10 +54,6 @@ public:
     void OnSetSpeed();
     void OnDetails();
 
-    std::string m_portName;  // as the port list shows it; empty: none
-    int m_speedIndex = -1;   // 0-6; -1: none
-    uint32_t m_timeout = 0;  // milliseconds
-
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -65,6 +66,7 @@ private:
     void SelectPort(const QString& name);
     bool RefuseTimeout(int messageId);
 
+    ConnectionSettings m_settings;
     bool m_initialised = false;
     QComboBox* m_portList = nullptr;
     QComboBox* m_speedList = nullptr;

@@ -4,12 +4,10 @@
 #include <QLineEdit>
 
 #include "core/ui_text.h"
-#include "device/baud_rate.h"
-#include "device/com_device.h"
 #include "device/device_commands.h"
 #include "device/device_identity.h"
+#include "device/device_link.h"
 #include "device/link_control.h"
-#include "device/packet_protocol.h"
 #include "discovery/connect_page.h"
 #include "discovery/device_info_dlg.h"
 #include "discovery/device_info_text.h"
@@ -18,27 +16,14 @@
 #include "ui/message_box.h"
 #include "ui/ui_helpers.h"
 
-namespace {
-
-// The speed to open a port at: an index outside the table (none chosen) gives 9600 bit/s.
-uint8_t OpenIndex(int speedIndex) {
-    return speedIndex >= 0 && speedIndex <= kMaxBaudIndex ? static_cast<uint8_t>(speedIndex)
-                                                          : kFallbackBaudIndex;
-}
-
-}  // namespace
-
 // One ping at the chosen speed: the device's name, or "not found" when nothing answers.
 void CConnectPage::OnCheckLink() {
     try {
         if (!ReadBack()) return;
         BusyCursor busy;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
+        DeviceLink link(m_settings);
         uint8_t deviceCode = 0;
-        m_device->setText(Ping(protocol, &deviceCode)
+        m_device->setText(Ping(link.Protocol(), &deviceCode)
                               ? QString::fromStdString(DeviceName(deviceCode))
                               : UiText(IDS_NOT_FOUND));
     } catch (...) {
@@ -49,14 +34,11 @@ void CConnectPage::OnCheckLink() {
 // Talks to the device at the speed the page held before and moves it to the one chosen now.
 void CConnectPage::OnSetSpeed() {
     try {
-        const int oldIndex = m_speedIndex;
+        const int oldIndex = m_settings.speedIndex;
         if (!ReadBack()) return;
         BusyCursor busy;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(oldIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
-        SetDeviceBaudIndex(protocol, static_cast<uint8_t>(m_speedIndex), false);
+        DeviceLink link(m_settings.portName, oldIndex, static_cast<uint32_t>(m_settings.timeoutMs));
+        SetDeviceBaudIndex(link.Protocol(), static_cast<uint8_t>(m_settings.speedIndex), false);
     } catch (...) {
         ReportCurrentException();
     }
@@ -86,11 +68,8 @@ void CConnectPage::OnSearch() {
 void CConnectPage::OnDetails() {
     try {
         if (!ReadBack()) return;
-        CComDevice port;
-        OpenComPort(port, m_portName, OpenIndex(m_speedIndex), m_timeout);
-        CDeviceProtocol protocol;
-        protocol.Attach(&port);
-        CDeviceInfoDlg reading(protocol, this);
+        DeviceLink link(m_settings);
+        CDeviceInfoDlg reading(link.Protocol(), this);
         if (reading.exec() != QDialog::Accepted) return;
         const QString text = QString::fromStdString(FormatDeviceInfo(reading.Identity()));
         FlashIfInactive(this);

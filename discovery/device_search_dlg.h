@@ -35,7 +35,6 @@ public:
 
     const std::string& FoundPort() const { return m_foundPort; }
     int FoundSpeedIndex() const { return m_foundSpeedIndex; }
-    bool IsSearching() const { return m_searching; }
 
     QTreeWidget* List() const { return m_list; }
     QWidget* Control(int id) const;

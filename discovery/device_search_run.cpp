@@ -6,10 +6,9 @@
 #include "core/run_loop.h"
 #include "core/ui_text.h"
 #include "device/baud_rate.h"
-#include "device/com_device.h"
 #include "device/device_commands.h"
 #include "device/device_identity.h"
-#include "device/packet_protocol.h"
+#include "device/device_link.h"
 #include "discovery/device_search_dlg.h"
 #include "ui/error_reporter.h"
 
@@ -73,10 +72,7 @@ void CDeviceSearchDlg::RunSearch() {
 // Probes one port at every speed, lowest first, until a device answers. The port is closed on
 // every way out.
 void CDeviceSearchDlg::SearchRow(QTreeWidgetItem* row) {
-    CComDevice port;
-    OpenComPort(port, row->text(kColumnPort).toStdString(), kFallbackBaudIndex, kProbeTimeoutMs);
-    CDeviceProtocol protocol;
-    protocol.Attach(&port);
+    DeviceLink link(row->text(kColumnPort).toStdString(), kFallbackBaudIndex, kProbeTimeoutMs);
     row->setText(kColumnState, UiText(IDS_SEARCHING));
     PumpMessages();
 
@@ -84,9 +80,9 @@ void CDeviceSearchDlg::SearchRow(QTreeWidgetItem* row) {
         const uint32_t rate = BaudIndexToRate(index);
         row->setText(kColumnSpeed, QString::number(rate));
         PumpMessages();
-        port.SetBaudRate(rate);
+        link.Port().SetBaudRate(rate);
         uint8_t deviceCode = 0;
-        if (Ping(protocol, &deviceCode)) {
+        if (Ping(link.Protocol(), &deviceCode)) {
             row->setText(kColumnState, QString::fromStdString(DeviceName(deviceCode)));
             row->setData(kColumnPort, kSpeedRole, index);
             return;

@@ -7,12 +7,11 @@
 #include "core/ui_text.h"
 #include "discovery/connect_page.h"
 
-CProperties::CProperties(const QString& caption, QWidget* parent, int firstPage) : QDialog(parent) {
+CProperties::CProperties(const QString& caption, QWidget* parent) : QDialog(parent) {
     setWindowTitle(caption);
     m_tabs = new QTabWidget(this);
     m_page = new CConnectPage;
     m_tabs->addTab(m_page, UiText(IDS_PAGE_CONNECTION));
-    m_tabs->setCurrentIndex(firstPage >= 0 && firstPage < m_tabs->count() ? firstPage : 0);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CProperties::accept);
@@ -28,16 +27,10 @@ void CProperties::accept() {
     if (m_page->ReadBack()) QDialog::accept();
 }
 
-bool RunSettingsSheet(QWidget* parent, const QString& caption, std::string& portName,
-                      int& speedIndex, int& timeout) {
-    CProperties sheet(caption, parent, 0);
-    CConnectPage& page = sheet.Page();
-    page.m_portName = portName;
-    page.m_speedIndex = speedIndex;
-    page.m_timeout = static_cast<uint32_t>(timeout);
-    if (sheet.exec() != QDialog::Accepted) return false;
-    portName = page.m_portName;
-    speedIndex = page.m_speedIndex;
-    timeout = static_cast<int>(page.m_timeout);
-    return true;
+std::optional<ConnectionSettings> RunSettingsSheet(QWidget* parent, const QString& caption,
+                                                   const ConnectionSettings& settings) {
+    CProperties sheet(caption, parent);
+    sheet.Page().SetSettings(settings);
+    if (sheet.exec() != QDialog::Accepted) return std::nullopt;
+    return sheet.Page().Settings();
 }

@@ -3,7 +3,9 @@
 // page back and stays open when a value is refused.
 
 #include <QDialog>
-#include <string>
+#include <optional>
+
+#include "device/connection_settings.h"
 
 class CConnectPage;
 class QDialogButtonBox;
@@ -13,7 +15,7 @@ class CProperties : public QDialog {
     Q_OBJECT
 
 public:
-    CProperties(const QString& caption, QWidget* parent, int firstPage = 0);
+    CProperties(const QString& caption, QWidget* parent);
 
     CConnectPage& Page() const { return *m_page; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
@@ -27,8 +29,8 @@ private:
     QDialogButtonBox* m_buttons = nullptr;
 };
 
-// The main window's Settings command: shows the three connection values in the sheet and, only
-// when it ends with OK, copies them back (a speed index of -1 when none is selected; a time-out
-// read back is always 100-300000). True on OK.
-bool RunSettingsSheet(QWidget* parent, const QString& caption, std::string& portName,
-                      int& speedIndex, int& timeout);
+// The main window's Settings command: shows the connection values in the sheet and gives them
+// back only when it ends with OK (a speed index of -1 when none is selected; a time-out read back
+// is always 100-300000).
+std::optional<ConnectionSettings> RunSettingsSheet(QWidget* parent, const QString& caption,
+                                                   const ConnectionSettings& settings);

@@ -1,6 +1,7 @@
 #include "ui/error_reporter.h"
 
 #include <QString>
+#include <QWidget>
 #include <exception>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "core/run_loop.h"
 #include "core/string_table.h"
 #include "ui/message_box.h"
+#include "ui/ui_helpers.h"
 
 namespace {
 
@@ -46,4 +48,12 @@ void ReportCurrentException() noexcept {
     } catch (...) {
         // Describing or showing failed (an ErrorMessage that throws, no memory): nothing to add.
     }
+}
+
+void ReportFailure(QWidget* window) noexcept {
+    if (window) {
+        FlashIfInactive(window);
+        window->window()->raise();
+    }
+    ReportCurrentException();
 }

@@ -59,11 +59,34 @@ class Acquisition : public ::testing::Test {
 protected:
     void Start(scanner_sim::Config config, int mode, int speedIndex = 2) {
         sim = std::make_unique<scanner_sim::Scanner>(std::move(config));
-        window = std::make_unique<Window>(dir.filePath(QStringLiteral("veltor.ini")));
-        window->m_portName = sim->SlavePath();
-        window->m_speedIndex = speedIndex;
+        WriteConnection(sim->SlavePath(), speedIndex, 1000);
+        window = std::make_unique<Window>(Ini());
         window->Toolbar()->SetModeSelection(mode);
         window->show();
+    }
+    // The window takes its connection from the settings file, as it does at start-up.
+    QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
+    void WriteConnection(const std::string& port, int speedIndex, int timeoutMs) {
+        QFile file(Ini());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[Connect]\nPortName=%1\nBaudRate=%2\nTimeout=%3\n")
+                       .arg(QString::fromStdString(port))
+                       .arg(speedIndex)
+                       .arg(timeoutMs)
+                       .toUtf8());
+    }
+    void Reconnect(const std::string& port, int speedIndex, int timeoutMs) {
+        WriteConnection(port, speedIndex, timeoutMs);
+        window->ExchangeSettings(false);
+    }
+    // The speed index the window would store now.
+    int StoredSpeedIndex() {
+        window->ExchangeSettings(true);
+        QFile file(Ini());
+        if (!file.open(QIODevice::ReadOnly)) return -100;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("BaudRate=")) return line.mid(9).toInt();
+        return -100;
     }
     void PressStart() { window->OnCommand(CToolbarDlg::IDC_START); }
 
@@ -124,7 +147,7 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(64, 48));
     EXPECT_EQ(LastCommand(), 0x00);
     EXPECT_EQ(sim->BaudIndex(), 2) << "the device's speed is put back";
-    EXPECT_EQ(window->m_speedIndex, 2);
+    EXPECT_EQ(StoredSpeedIndex(), 2);
     bool raised = false;
     for (const auto& r : sim->Log()) raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
     EXPECT_TRUE(raised);
@@ -286,7 +309,7 @@ TEST_F(Acquisition, CloseDuringARunClosesAfterItWithTheSettingsSaved) {
     PressStart();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(LastCommand(), 0x00);
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("veltor.ini"))));
+    EXPECT_TRUE(QFile::exists(Ini()));
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
@@ -298,13 +321,13 @@ TEST_F(Acquisition, DeviceWithoutSpeedCommandRunsAtItsOwnSpeed) {
     PressStart();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(window->images, 1);
-    EXPECT_EQ(window->m_speedIndex, 4) << "the stored speed follows the port";
+    EXPECT_EQ(StoredSpeedIndex(), 4) << "the stored speed follows the port";
 }
 
 TEST_F(Acquisition, NothingAnsweringIsNoLink) {
     Start({}, Snapshot);
     sim->GoSilent(true);
-    window->m_timeout = 100;
+    Reconnect(sim->SlavePath(), 2, 100);
     PressStart();
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_EQ(boxes.Texts()[0], QStringLiteral("(-1) Нет связи"));
@@ -329,8 +352,7 @@ TEST_F(Acquisition, VanishedDeviceLeavesTheWindowUsable) {
     // The port was closed: a new scanner on a new port works at once.
     window->onText = nullptr;
     auto second = std::make_unique<scanner_sim::Scanner>(scanner_sim::Config{});
-    window->m_portName = second->SlavePath();
-    window->m_speedIndex = 2;
+    Reconnect(second->SlavePath(), 2, 1000);
     window->Toolbar()->SetModeSelection(Snapshot);
     const size_t shown = boxes.Shown().size();
     const int images = window->images;

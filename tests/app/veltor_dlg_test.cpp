@@ -54,10 +54,6 @@ TEST_F(MainWindow, FirstStartUsesDefaultsAndCloseWritesAllKeysInOrder) {
     WithWindow([&](CVeltorDlg& w) {
         initial = w.size();
         EXPECT_EQ(w.minimumSize(), initial);
-        EXPECT_EQ(w.m_speedIndex, 2);
-        EXPECT_EQ(w.m_timeout, 1000);
-        EXPECT_EQ(w.m_snapshotParams, kDefaultSnapshotParameters);
-        EXPECT_EQ(w.m_videoParams, kDefaultVideoParameters);
         EXPECT_EQ(w.Toolbar()->ModeSelection(), 0);
         EXPECT_TRUE(
             w.windowTitle().startsWith(QStringLiteral("Получение изображений из видеосканеров ")));
@@ -84,11 +80,9 @@ TEST_F(MainWindow, StoredValuesAreTruncatedToTheirFieldsAndKeptUnchecked) {
     QSize minimum;
     WithWindow([&](CVeltorDlg& w) {
         minimum = w.minimumSize();
-        EXPECT_EQ(w.m_portName, "/dev/ttyUSB7");
-        EXPECT_EQ(w.m_speedIndex, 9);
-        EXPECT_EQ(w.m_snapshotParams.ViewWidth, -1);
-        EXPECT_EQ(w.m_snapshotParams.JpegQuality, 44);
-        EXPECT_EQ(w.m_snapshotParams.SubsamplingCoeff, 255);
+        EXPECT_EQ(w.SnapshotParameters().ViewWidth, -1);
+        EXPECT_EQ(w.SnapshotParameters().JpegQuality, 44);
+        EXPECT_EQ(w.SnapshotParameters().SubsamplingCoeff, 255);
         EXPECT_EQ(w.Toolbar()->ModeSelection(), -1);
         EXPECT_EQ(w.size(), minimum) << "a stored size below the template's is not taken";
     });
@@ -191,8 +185,8 @@ TEST_F(MainWindow, AppliedParametersGoToTheDialogsMode) {
         QTest::mouseClick(
             static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY)),
             Qt::LeftButton);
-        EXPECT_EQ(w.m_snapshotParams.JpegQuality, 55);
-        EXPECT_EQ(w.m_videoParams.JpegQuality, 90);
+        EXPECT_EQ(w.SnapshotParameters().JpegQuality, 55);
+        EXPECT_EQ(w.VideoParameters().JpegQuality, 90);
     });
     EXPECT_TRUE(ReadIni().contains("JpegQuality=55"));
 }
@@ -214,10 +208,8 @@ TEST(Version, RevisionShownOnlyWhenNotZero) {
 }
 
 TEST_F(MainWindow, SettingsSheetChangesValuesOnlyOnOk) {
+    WriteIni("[Connect]\nPortName=/dev/veltor-test-port\nBaudRate=3\nTimeout=700\n");
     WithWindow([&](CVeltorDlg& w) {
-        w.m_portName = "/dev/veltor-test-port";
-        w.m_speedIndex = 3;
-        w.m_timeout = 700;
         for (bool ok : {false, true}) {
             QTimer::singleShot(0, [ok] {
                 auto* sheet = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -229,10 +221,11 @@ TEST_F(MainWindow, SettingsSheetChangesValuesOnlyOnOk) {
                 ok ? sheet->accept() : sheet->reject();
             });
             w.OnCommand(CToolbarDlg::IDC_SETTINGS);
-            EXPECT_EQ(w.m_speedIndex, ok ? -1 : 3);
+            w.ExchangeSettings(true);
+            EXPECT_TRUE(ReadIni().contains(ok ? "BaudRate=-1\n" : "BaudRate=3\n")) << ok;
         }
-        EXPECT_EQ(w.m_timeout, 700);
     });
+    EXPECT_TRUE(ReadIni().contains("Timeout=700\n"));
 }
 
 TEST(StartUp, ProfilePathFailureShowsItsTextAndNoWindow) {

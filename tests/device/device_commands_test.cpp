@@ -143,7 +143,7 @@ TEST(SimCommands, WaitForTriggerReturnsOncePressed) {
         sim.scanner.WaitForRequests(4, std::chrono::seconds(5));
         sim.scanner.PressTrigger();
     });
-    EXPECT_TRUE(WaitForTrigger(sim.protocol));
+    WaitForTrigger(sim.protocol);
     presser.join();
     EXPECT_GE(sim.Requests(CMD_TRIGGER).size(), 4u);
 }

@@ -24,9 +24,7 @@ class ConnectPageTest : public DiscoveryTest {
 protected:
     // Shows the page with the members a sheet's owner would give it.
     void Open(const QString& port, int speedIndex = 2, uint32_t timeout = 200) {
-        page.m_portName = port.toStdString();
-        page.m_speedIndex = speedIndex;
-        page.m_timeout = timeout;
+        page.SetSettings({port.toStdString(), speedIndex, static_cast<int>(timeout)});
         page.show();
     }
     QComboBox* PortList() { return static_cast<QComboBox*>(page.Control(P::IDC_PORT)); }
@@ -71,7 +69,7 @@ TEST_F(ConnectPageTest, AStoredPortTheSystemLacksIsNotAdded) {
 
     ports.clear();
     P empty;
-    empty.m_portName = "/dev/ttyS0";
+    empty.SetSettings({"/dev/ttyS0", 2, 1000});
     empty.show();
     EXPECT_EQ(static_cast<QComboBox*>(empty.Control(P::IDC_PORT))->currentIndex(), -1);
 }
@@ -116,11 +114,11 @@ TEST_F(ConnectPageTest, TimeOutMustBeANumberFrom100To300000) {
             EXPECT_EQ(page.focusWidget(), Edit(P::IDC_TIMEOUT)) << c.text;
         } else {
             EXPECT_TRUE(boxes.empty()) << c.text;
-            EXPECT_EQ(page.m_timeout, QByteArray(c.text).toUInt());
+            EXPECT_EQ(page.Settings().timeoutMs, QByteArray(c.text).toInt());
         }
     }
-    EXPECT_EQ(page.m_portName, "/dev/ttyS0");
-    EXPECT_EQ(page.m_speedIndex, 3);
+    EXPECT_EQ(page.Settings().portName, "/dev/ttyS0");
+    EXPECT_EQ(page.Settings().speedIndex, 3);
 
     // The field takes digits only.
     Edit(P::IDC_TIMEOUT)->clear();
@@ -162,10 +160,18 @@ TEST_F(ConnectPageTest, SetSpeedTalksAtTheOldSpeedAndMovesTheDevice) {
     EXPECT_EQ(log[0].command, CMD_BAUD_RATE);
     EXPECT_TRUE(log[0].params.empty());
 
+    // A refused time-out takes none of the values, so the next try still starts at the old speed.
     SpeedList()->setCurrentIndex(6);
+    Edit(P::IDC_TIMEOUT)->setText("99");
+    Click(P::IDC_SET_SPEED);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(page.Settings().speedIndex, 2);
+    boxes.clear();
+
+    Edit(P::IDC_TIMEOUT)->setText("200");
     Click(P::IDC_SET_SPEED);
     EXPECT_EQ(device.BaudIndex(), 6);
-    EXPECT_EQ(page.m_speedIndex, 6);
+    EXPECT_EQ(page.Settings().speedIndex, 6);
     EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
     EXPECT_EQ(device.Log()[1].lineBaud, 9600u) << "the old speed was used first";
 }
@@ -184,7 +190,7 @@ TEST_F(ConnectPageTest, SearchTakesOverTheChosenRowAndChecksTheLink) {
     EXPECT_EQ(PortList()->currentText(), ports[1]);
     EXPECT_EQ(SpeedList()->currentIndex(), 2);
     EXPECT_EQ(Edit(P::IDC_DEVICE)->text(), "Ручной сканер \"Tovald HD\"");
-    EXPECT_EQ(page.m_speedIndex, 2);
+    EXPECT_EQ(page.Settings().speedIndex, 2);
     EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
 
     // A row without a device changes nothing and checks nothing.

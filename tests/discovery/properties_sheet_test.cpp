@@ -27,9 +27,7 @@ protected:
         QTest::mouseClick(sheet.Buttons()->button(which), Qt::LeftButton);
     }
 
-    std::string port = "/dev/ttyS0";
-    int speed = 3;
-    int timeout = 1000;
+    const ConnectionSettings given{"/dev/ttyS0", 3, 1000};
 };
 
 TEST_F(PropertiesSheetTest, HasOnePageAndOnlyOkAndCancel) {
@@ -48,10 +46,7 @@ TEST_F(PropertiesSheetTest, CancelLeavesTheCallersValues) {
         static_cast<QComboBox*>(sheet.Page().Control(P::IDC_PORT))->setCurrentIndex(1);
         Press(sheet, QDialogButtonBox::Cancel);
     });
-    EXPECT_FALSE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
-    EXPECT_EQ(port, "/dev/ttyS0");
-    EXPECT_EQ(speed, 3);
-    EXPECT_EQ(timeout, 1000);
+    EXPECT_EQ(RunSettingsSheet(nullptr, "Настройки...", given), std::nullopt);
 }
 
 // A refused time-out keeps the sheet open; once it is fixed, OK hands back all three values,
@@ -67,12 +62,10 @@ TEST_F(PropertiesSheetTest, OkReadsThePageBackAndStaysOpenOnARefusal) {
         Timeout(sheet)->setText("250");
         Press(sheet, QDialogButtonBox::Ok);
     });
-    EXPECT_TRUE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
+    const auto chosen = RunSettingsSheet(nullptr, "Настройки...", given);
     EXPECT_TRUE(openAfterRefusal);
     EXPECT_EQ(BoxTexts(), QStringList{"Please enter an integer between 100 and 300000."});
-    EXPECT_EQ(port, "/dev/ttyS1");
-    EXPECT_EQ(speed, -1);
-    EXPECT_EQ(timeout, 250);
+    EXPECT_EQ(chosen, (ConnectionSettings{"/dev/ttyS1", -1, 250}));
 }
 
 }  // namespace
