@@ -91,10 +91,10 @@ uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const ConnectionSettings& co
     CDeviceProtocol& protocol = link.Protocol();
     if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
 
-    const uint8_t saved = GetDeviceBaudIndex(protocol, true);
-    SetDeviceBaudIndex(protocol, kMaxBaudIndex, true);
+    const uint8_t saved = GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
+    SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
     RunAcquisition(protocol, host);
-    SetDeviceBaudIndex(protocol, saved, true);
+    SetDeviceBaudIndex(protocol, saved, SpeedCommand::Optional);
 
     const uint8_t finalIndex = BaudRateToIndex(link.Port().GetBaudRate());
     FlashIfInactive(host.Window());

@@ -80,30 +80,31 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     const DialogUnits units;
     setFixedSize(units.Size(kWidth, kHeight));
 
-    modeList_ =
+    m_modeList =
         AddList(IDC_MODE_LIST, IDS_MODE_SNAPSHOT, IDS_MODE_VIDEO, 4, IDS_LABEL_ACQ_MODE, 68);
     auto* topLine = new QFrame(this);
     topLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     topLine->setGeometry(units.Rect(4, 25, 124, 1));
-    format_ = AddList(IDC_FORMAT, IDS_FORMAT_BMP, IDS_FORMAT_JPEG, 33, IDS_LABEL_FORMAT, 32);
-    width_ = AddEdit(IDC_WIDTH, 52, IDS_LABEL_WIDTH);
-    height_ = AddEdit(IDC_HEIGHT, 68, IDS_LABEL_HEIGHT);
-    subsampling_ = AddEdit(IDC_SUBSAMPLING, 89, IDS_LABEL_SUBSAMPLING);
-    jpegQuality_ = AddEdit(IDC_JPEG_QUALITY, 105, IDS_LABEL_JPEG_QUALITY);
+    m_format = AddList(IDC_FORMAT, IDS_FORMAT_BMP, IDS_FORMAT_JPEG, 33, IDS_LABEL_FORMAT, 32);
+    m_width = AddEdit(IDC_WIDTH, 52, IDS_LABEL_WIDTH);
+    m_height = AddEdit(IDC_HEIGHT, 68, IDS_LABEL_HEIGHT);
+    m_subsampling = AddEdit(IDC_SUBSAMPLING, 89, IDS_LABEL_SUBSAMPLING);
+    m_jpegQuality = AddEdit(IDC_JPEG_QUALITY, 105, IDS_LABEL_JPEG_QUALITY);
     auto* bottomLine = new QFrame(this);
     bottomLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bottomLine->setGeometry(units.Rect(4, 124, 124, 1));
 
-    apply_ = new QPushButton(UiText(IDS_BUTTON_APPLY), this);
-    apply_->setGeometry(units.Rect(40, 132, 50, 14));
-    apply_->setDefault(true);  // Enter applies
-    connect(apply_, &QPushButton::clicked, this, &CImagePropertiesDlg::Apply);
+    m_apply = new QPushButton(UiText(IDS_BUTTON_APPLY), this);
+    m_apply->setGeometry(units.Rect(40, 132, 50, 14));
+    m_apply->setDefault(true);  // Enter applies
+    connect(m_apply, &QPushButton::clicked, this, &CImagePropertiesDlg::Apply);
 
-    QWidget* order[] = {modeList_, format_, width_, height_, subsampling_, jpegQuality_, apply_};
+    QWidget* order[] = {m_modeList,    m_format,      m_width, m_height,
+                        m_subsampling, m_jpegQuality, m_apply};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     TransferToControls();
-    connect(modeList_, &QComboBox::currentIndexChanged, this, &CImagePropertiesDlg::loadRequested);
+    connect(m_modeList, &QComboBox::currentIndexChanged, this, &CImagePropertiesDlg::loadRequested);
 }
 
 QLabel* CImagePropertiesDlg::AddLabel(int textId, QWidget* buddy, int y, int width, int height) {
@@ -136,31 +137,31 @@ QLineEdit* CImagePropertiesDlg::AddEdit(int id, int y, int labelId) {
 
 QWidget* CImagePropertiesDlg::Control(int id) const {
     switch (id) {
-        case IDC_APPLY: return apply_;
-        case IDC_MODE_LIST: return modeList_;
-        case IDC_FORMAT: return format_;
-        case IDC_WIDTH: return width_;
-        case IDC_HEIGHT: return height_;
-        case IDC_SUBSAMPLING: return subsampling_;
-        case IDC_JPEG_QUALITY: return jpegQuality_;
+        case IDC_APPLY: return m_apply;
+        case IDC_MODE_LIST: return m_modeList;
+        case IDC_FORMAT: return m_format;
+        case IDC_WIDTH: return m_width;
+        case IDC_HEIGHT: return m_height;
+        case IDC_SUBSAMPLING: return m_subsampling;
+        case IDC_JPEG_QUALITY: return m_jpegQuality;
         default: return nullptr;
     }
 }
 
-int CImagePropertiesDlg::ModeSelection() const { return modeList_->currentIndex(); }
+int CImagePropertiesDlg::ModeSelection() const { return m_modeList->currentIndex(); }
 
 void CImagePropertiesDlg::SetParameters(const ImageParameters& parameters) {
-    parameters_ = parameters;
+    m_parameters = parameters;
     TransferToControls();
 }
 
 void CImagePropertiesDlg::TransferToControls() {
-    const int format = parameters_.ImageFormat;
-    format_->setCurrentIndex(format >= 0 && format < format_->count() ? format : -1);
-    width_->setText(QString::number(parameters_.ViewWidth));
-    height_->setText(QString::number(parameters_.ViewHeight));
-    subsampling_->setText(QString::number(parameters_.SubsamplingCoeff));
-    jpegQuality_->setText(QString::number(parameters_.JpegQuality));
+    const int format = m_parameters.ImageFormat;
+    m_format->setCurrentIndex(format >= 0 && format < m_format->count() ? format : -1);
+    m_width->setText(QString::number(m_parameters.ViewWidth));
+    m_height->setText(QString::number(m_parameters.ViewHeight));
+    m_subsampling->setText(QString::number(m_parameters.SubsamplingCoeff));
+    m_jpegQuality->setText(QString::number(m_parameters.JpegQuality));
 }
 
 // Reads the fields in order into `parameters`. At the first field that cannot be read, tells
@@ -172,15 +173,15 @@ bool CImagePropertiesDlg::TransferFromControls(ImageParameters& parameters) {
         edit->selectAll();
         return false;
     };
-    parameters.ImageFormat = format_->currentIndex();
-    auto width = ReadInt16(width_);
-    if (!width) return refuse(width_, IDS_PARSE_INT);
-    auto height = ReadInt16(height_);
-    if (!height) return refuse(height_, IDS_PARSE_INT);
-    auto subsampling = ReadByte(subsampling_);
-    if (!subsampling) return refuse(subsampling_, IDS_PARSE_BYTE);
-    auto quality = ReadByte(jpegQuality_);
-    if (!quality) return refuse(jpegQuality_, IDS_PARSE_BYTE);
+    parameters.ImageFormat = m_format->currentIndex();
+    auto width = ReadInt16(m_width);
+    if (!width) return refuse(m_width, IDS_PARSE_INT);
+    auto height = ReadInt16(m_height);
+    if (!height) return refuse(m_height, IDS_PARSE_INT);
+    auto subsampling = ReadByte(m_subsampling);
+    if (!subsampling) return refuse(m_subsampling, IDS_PARSE_BYTE);
+    auto quality = ReadByte(m_jpegQuality);
+    if (!quality) return refuse(m_jpegQuality, IDS_PARSE_BYTE);
     parameters.ViewWidth = *width;
     parameters.ViewHeight = *height;
     parameters.SubsamplingCoeff = *subsampling;
@@ -190,9 +191,9 @@ bool CImagePropertiesDlg::TransferFromControls(ImageParameters& parameters) {
 
 // The working record changes only when every field reads, so a refused Apply leaves it whole.
 void CImagePropertiesDlg::Apply() {
-    ImageParameters parameters = parameters_;
+    ImageParameters parameters = m_parameters;
     if (!TransferFromControls(parameters)) return;
-    parameters_ = parameters;
+    m_parameters = parameters;
     emit applyRequested();
 }
 

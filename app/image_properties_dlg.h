@@ -44,7 +44,7 @@ public:
     // Makes `parameters` the working record and shows it in the fields.
     void SetParameters(const ImageParameters& parameters);
     // The working record: what was set, or last applied.
-    const ImageParameters& Parameters() const { return parameters_; }
+    const ImageParameters& Parameters() const { return m_parameters; }
 
     // The control with `id`, or nullptr for an id the dialog does not have.
     QWidget* Control(int id) const;
@@ -66,12 +66,12 @@ private:
     bool TransferFromControls(ImageParameters& parameters);
     void Apply();
 
-    ImageParameters parameters_{-1, 0, 0, 0, 0};
-    QComboBox* modeList_ = nullptr;
-    QComboBox* format_ = nullptr;
-    QLineEdit* width_ = nullptr;
-    QLineEdit* height_ = nullptr;
-    QLineEdit* subsampling_ = nullptr;
-    QLineEdit* jpegQuality_ = nullptr;
-    QPushButton* apply_ = nullptr;
+    ImageParameters m_parameters{-1, 0, 0, 0, 0};
+    QComboBox* m_modeList = nullptr;
+    QComboBox* m_format = nullptr;
+    QLineEdit* m_width = nullptr;
+    QLineEdit* m_height = nullptr;
+    QLineEdit* m_subsampling = nullptr;
+    QLineEdit* m_jpegQuality = nullptr;
+    QPushButton* m_apply = nullptr;
 };

@@ -38,21 +38,21 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
     DialogUnits units;
     setFixedSize(units.Size(kWidth, kHeight));
 
-    start_ = AddButton(IDC_START, IDS_BUTTON_START, ":/icons/start.svg", 0);
-    stop_ = AddButton(IDC_STOP, IDS_BUTTON_STOP, ":/icons/stop.svg", 16);
-    copy_ = AddButton(IDC_COPY, IDS_BUTTON_COPY, ":/icons/copy.svg", 40);
-    settings_ = AddButton(IDC_SETTINGS, IDS_BUTTON_SETTINGS, ":/icons/settings.svg", 56);
+    m_start = AddButton(IDC_START, IDS_BUTTON_START, ":/icons/start.svg", 0);
+    m_stop = AddButton(IDC_STOP, IDS_BUTTON_STOP, ":/icons/stop.svg", 16);
+    m_copy = AddButton(IDC_COPY, IDS_BUTTON_COPY, ":/icons/copy.svg", 40);
+    m_settings = AddButton(IDC_SETTINGS, IDS_BUTTON_SETTINGS, ":/icons/settings.svg", 56);
     AddModeList();
-    imageParams_ =
+    m_imageParams =
         AddButton(IDC_IMAGE_PARAMS, IDS_BUTTON_IMAGE_PARAMS, ":/icons/image_params.svg", 212);
-    imageParams_->setCheckable(true);
-    start_->setDefault(true);
+    m_imageParams->setCheckable(true);
+    m_start->setDefault(true);
 
-    setTabOrder(start_, stop_);
-    setTabOrder(stop_, copy_);
-    setTabOrder(copy_, settings_);
-    setTabOrder(settings_, modeList_);
-    setTabOrder(modeList_, imageParams_);
+    setTabOrder(m_start, m_stop);
+    setTabOrder(m_stop, m_copy);
+    setTabOrder(m_copy, m_settings);
+    setTabOrder(m_settings, m_modeList);
+    setTabOrder(m_modeList, m_imageParams);
 }
 
 QPushButton* CToolbarDlg::AddButton(int id, int captionId, const char* icon, int x) {
@@ -71,26 +71,26 @@ QPushButton* CToolbarDlg::AddButton(int id, int captionId, const char* icon, int
 }
 
 void CToolbarDlg::AddModeList() {
-    modeList_ = new QComboBox(this);
+    m_modeList = new QComboBox(this);
     // The list's tooltip is its selected entry, and empty while nothing is selected.
-    connect(modeList_, &QComboBox::currentIndexChanged, this,
-            [this] { modeList_->setToolTip(modeList_->currentText()); });
+    connect(m_modeList, &QComboBox::currentIndexChanged, this,
+            [this] { m_modeList->setToolTip(m_modeList->currentText()); });
     for (int id = IDS_MODE_SNAPSHOT; id <= IDS_MODE_VIDEO_SNAPSHOT_TRIGGER; ++id) {
-        modeList_->addItem(UiText(id));  // the first entry added becomes the selection
+        m_modeList->addItem(UiText(id));  // the first entry added becomes the selection
     }
-    modeList_->setAccessibleDescription(UiText(IDS_DESC_MODE_LIST));
-    modeList_->setFocusPolicy(Qt::StrongFocus);
-    modeList_->setGeometry(DialogUnits().Rect(kModeListX, 0, kModeListWidth, kHeight));
+    m_modeList->setAccessibleDescription(UiText(IDS_DESC_MODE_LIST));
+    m_modeList->setFocusPolicy(Qt::StrongFocus);
+    m_modeList->setGeometry(DialogUnits().Rect(kModeListX, 0, kModeListWidth, kHeight));
 }
 
 QWidget* CToolbarDlg::Control(int id) const {
     switch (id) {
-        case IDC_START: return start_;
-        case IDC_STOP: return stop_;
-        case IDC_COPY: return copy_;
-        case IDC_SETTINGS: return settings_;
-        case IDC_IMAGE_PARAMS: return imageParams_;
-        case IDC_MODE_LIST: return modeList_;
+        case IDC_START: return m_start;
+        case IDC_STOP: return m_stop;
+        case IDC_COPY: return m_copy;
+        case IDC_SETTINGS: return m_settings;
+        case IDC_IMAGE_PARAMS: return m_imageParams;
+        case IDC_MODE_LIST: return m_modeList;
         default: return nullptr;
     }
 }
@@ -103,12 +103,12 @@ void CToolbarDlg::FocusControl(int id) {
     if (QWidget* control = Control(id)) control->setFocus(Qt::OtherFocusReason);
 }
 
-void CToolbarDlg::SetImageParamsChecked(bool checked) { imageParams_->setChecked(checked); }
+void CToolbarDlg::SetImageParamsChecked(bool checked) { m_imageParams->setChecked(checked); }
 
-bool CToolbarDlg::IsImageParamsChecked() const { return imageParams_->isChecked(); }
+bool CToolbarDlg::IsImageParamsChecked() const { return m_imageParams->isChecked(); }
 
-int CToolbarDlg::ModeSelection() const { return modeList_->currentIndex(); }
+int CToolbarDlg::ModeSelection() const { return m_modeList->currentIndex(); }
 
 void CToolbarDlg::SetModeSelection(int index) {
-    modeList_->setCurrentIndex(index >= 0 && index < modeList_->count() ? index : -1);
+    m_modeList->setCurrentIndex(index >= 0 && index < m_modeList->count() ? index : -1);
 }

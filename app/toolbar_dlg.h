@@ -52,10 +52,10 @@ private:
     QPushButton* AddButton(int id, int captionId, const char* icon, int x);
     void AddModeList();
 
-    QPushButton* start_ = nullptr;
-    QPushButton* stop_ = nullptr;
-    QPushButton* copy_ = nullptr;
-    QPushButton* settings_ = nullptr;
-    QPushButton* imageParams_ = nullptr;
-    QComboBox* modeList_ = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_copy = nullptr;
+    QPushButton* m_settings = nullptr;
+    QPushButton* m_imageParams = nullptr;
+    QComboBox* m_modeList = nullptr;
 };

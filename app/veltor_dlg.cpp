@@ -13,7 +13,7 @@
 #include "core/run_loop.h"
 #include "core/string_table.h"
 #include "core/ui_text.h"
-#include "discovery/properties_sheet.h"
+#include "discovery/properties.h"
 #include "imaging/clipboard_copy.h"
 #include "imaging/image_viewer.h"
 #include "resources/icon_resources.h"
@@ -55,12 +55,12 @@ CVeltorDlg::CVeltorDlg(const QString& profilePath, QWidget* parent)
     CreateImageParamsDialog();
     PositionToolbar();
     m_toolbar->SetModeSelection(0);
-    UpdateControls(true);
+    UpdateControls(Focus::KeepUnlessDisabled);
     m_toolbar->show();
 
-    ExchangeSettings(false);
+    ExchangeSettings(Exchange::Load);
     m_paramsDlg->SetParameters(*SetOfDialogMode());
-    UpdateControls(false);
+    UpdateControls(Focus::ToStartOrStop);
     setWindowTitle(UiText(IDS_TITLE) + QLatin1Char(' ') + ProgramVersion());
 }
 
@@ -101,7 +101,7 @@ void CVeltorDlg::CreateImageParamsDialog() {
     });
     connect(m_paramsDlg, &CImagePropertiesDlg::hideRequested, this, [this] {
         m_paramsDlg->hide();
-        UpdateControls(true);
+        UpdateControls(Focus::KeepUnlessDisabled);
     });
 }
 
@@ -114,7 +114,7 @@ ImageParameters* CVeltorDlg::SetOfDialogMode() {
     }
 }
 
-void CVeltorDlg::UpdateControls(bool keepFocus) {
+void CVeltorDlg::UpdateControls(Focus focus) {
     QWidget* focused = QApplication::focusWidget();
     m_toolbar->EnableControl(CToolbarDlg::IDC_START, !m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_STOP, m_busy);
@@ -123,7 +123,7 @@ void CVeltorDlg::UpdateControls(bool keepFocus) {
     m_toolbar->EnableControl(CToolbarDlg::IDC_MODE_LIST, !m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_IMAGE_PARAMS, true);
     // Qt passes the focus on by itself when its control is disabled; take it to Start or Stop.
-    if (!keepFocus || !focused || !focused->isEnabled())
+    if (focus == Focus::ToStartOrStop || !focused || !focused->isEnabled())
         m_toolbar->FocusControl(m_busy ? CToolbarDlg::IDC_STOP : CToolbarDlg::IDC_START);
     m_toolbar->SetImageParamsChecked(m_paramsDlg->isVisible());
 }
@@ -163,7 +163,7 @@ void CVeltorDlg::closeEvent(QCloseEvent* event) {
 
 bool CVeltorDlg::CloseIfIdle() {
     if (m_busy) return false;
-    ExchangeSettings(true);
+    ExchangeSettings(Exchange::Save);
     done(QDialog::Accepted);
     return true;
 }
@@ -182,7 +182,7 @@ void CVeltorDlg::ShowImageParams(bool show) {
         }
         m_paramsDlg->activateWindow();
     }
-    UpdateControls(true);
+    UpdateControls(Focus::KeepUnlessDisabled);
 }
 
 void CVeltorDlg::OnCopy() {

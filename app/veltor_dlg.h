@@ -24,11 +24,14 @@ public:
     explicit CVeltorDlg(const QString& profilePath, QWidget* parent = nullptr);
     ~CVeltorDlg() override;
 
+    // Where the focus goes when the toolbar's enabling changes.
+    enum class Focus { KeepUnlessDisabled, ToStartOrStop };
     // Enabling of the toolbar by the busy flag; the focus moves to Start or Stop when it was on
-    // a control that has just been disabled, or always when `keepFocus` is false.
-    void UpdateControls(bool keepFocus);
-    // Reads every setting from the file (false) or writes them all to it (true).
-    void ExchangeSettings(bool save);
+    // a control that has just been disabled, or always with ToStartOrStop.
+    void UpdateControls(Focus focus);
+    // Reads every setting from the file or writes them all to it.
+    enum class Exchange { Load, Save };
+    void ExchangeSettings(Exchange direction);
     void ShowImageParams(bool show);
 
     // The parts tests and the acquisition look at.
@@ -49,7 +52,6 @@ public:
 public slots:
     void accept() override {}  // Enter never closes the window
     void reject() override;    // Esc is Stop
-    void OnCommand(int id);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -57,6 +59,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void OnCommand(int id);
     void CreateControls();
     void CreateImageParamsDialog();
     void PositionToolbar();

@@ -9,7 +9,7 @@
 
 void CVeltorDlg::OnStart() {
     m_busy = true;
-    UpdateControls(true);
+    UpdateControls(Focus::KeepUnlessDisabled);
     try {
         OperationScope operation;  // Stop, Esc and close reach the run from here on
         m_connection.speedIndex = RunAcquisitionOnPort(*this, m_connection);
@@ -18,6 +18,6 @@ void CVeltorDlg::OnStart() {
     }
     m_statusLine->clear();
     m_busy = false;
-    UpdateControls(true);
+    UpdateControls(Focus::KeepUnlessDisabled);
     if (m_closePending) CloseIfIdle();
 }

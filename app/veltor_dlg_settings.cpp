@@ -38,10 +38,10 @@ void WriteParameters(IniFile& ini, const QString& section, const ImageParameters
 
 }  // namespace
 
-void CVeltorDlg::ExchangeSettings(bool save) {
+void CVeltorDlg::ExchangeSettings(Exchange direction) {
     IniFile ini(m_profilePath);
     ini.Load();  // an unreadable file gives the defaults and is never overwritten
-    if (save) {
+    if (direction == Exchange::Save) {
         SaveSettings(ini);
         ini.Save();  // a failed save leaves the old file as it was
     } else {

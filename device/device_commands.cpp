@@ -94,10 +94,10 @@ bool Ping(CDeviceProtocol& protocol, uint8_t* deviceCode) {
     return true;
 }
 
-uint8_t GetDeviceBaudIndex(CDeviceProtocol& protocol, bool assumeDefault) {
+uint8_t GetDeviceBaudIndex(CDeviceProtocol& protocol, SpeedCommand speedCommand) {
     uint8_t index = 0;
     int32_t result = protocol.GetBaudIndex(index);
-    if (result == STATUS_NOT_SUPPORTED && assumeDefault) {
+    if (result == STATUS_NOT_SUPPORTED && speedCommand == SpeedCommand::Optional) {
         index = kDefaultDeviceBaudIndex;
         result = RESULT_OK;
     }

@@ -13,8 +13,11 @@ inline constexpr uint8_t kDefaultDeviceBaudIndex = 4;  // a device without the s
 // nothing answers. A device error throws. Stores the device code when asked.
 bool Ping(CDeviceProtocol& protocol, uint8_t* deviceCode = nullptr);
 
-// The device's speed index. With `assumeDefault`, a device without the speed command counts as 4.
-uint8_t GetDeviceBaudIndex(CDeviceProtocol& protocol, bool assumeDefault);
+// Whether a device without the speed command is refused or taken as running at index 4.
+enum class SpeedCommand { Required, Optional };
+
+// The device's speed index.
+uint8_t GetDeviceBaudIndex(CDeviceProtocol& protocol, SpeedCommand speedCommand);
 
 void ResetTrigger(CDeviceProtocol& protocol);
 bool IsTriggerPressed(CDeviceProtocol& protocol);

@@ -41,7 +41,9 @@ void RequestMode(uint8_t state[4], uint8_t mode) {
 }
 
 // Reads the speed index; a device without the speed command runs at index 4.
-uint8_t QueryBaudIndex(CDeviceProtocol& protocol) { return GetDeviceBaudIndex(protocol, true); }
+uint8_t QueryBaudIndex(CDeviceProtocol& protocol) {
+    return GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
+}
 
 struct ModePoll {
     CDeviceProtocol* protocol;
@@ -113,12 +115,12 @@ bool SearchBaudRate(CComDevice& device, const uint8_t* preferred, uint32_t prefe
     return false;
 }
 
-void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, bool tolerateUnsupported) {
+void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, SpeedCommand speedCommand) {
     if (QueryBaudIndex(protocol) == target) return;
 
     int32_t result = protocol.SetBaudIndex(target);
     if (result == STATUS_NOT_SUPPORTED) {
-        if (tolerateUnsupported) return;
+        if (speedCommand == SpeedCommand::Optional) return;
         CheckStatus(result);
     }
     // The device answers at the old speed and switches shortly after; only then look for it.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "device/device_commands.h"
 #include "device/packet_protocol.h"
 
 class CComDevice;
@@ -20,8 +21,8 @@ bool CheckLink(CDeviceProtocol& protocol, const uint8_t* preferred = nullptr,
 bool SearchBaudRate(CComDevice& device, const uint8_t* preferred, uint32_t preferredCount);
 
 // Switches the device to `target` and finds it again there. A device without the speed command
-// runs at index 4; asking it for another speed fails unless `tolerateUnsupported`.
-void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, bool tolerateUnsupported);
+// runs at index 4; asking it for another speed fails unless the command is Optional.
+void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, SpeedCommand speedCommand);
 
 // Writes the state word and reads it back: bytes 0, 1, 3 and bits 0-1 of byte 2 must match.
 void SetStateVerified(CDeviceProtocol& protocol, const uint8_t state[4]);

@@ -45,6 +45,10 @@ public:
 
     QWidget* Control(int id) const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     // Timer handler: refreshes the port list unless it is dropped down.
     void OnTimer();
 
@@ -54,10 +58,6 @@ public:
     void OnSetSpeed();
     void OnDetails();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     QComboBox* AddList(int id, int labelId, int y, int dropHeight);
     QPushButton* AddButton(int id, int captionId, int x, int y, void (CConnectPage::*action)());
     void Initialise();

@@ -38,7 +38,8 @@ void CConnectPage::OnSetSpeed() {
         if (!ReadBack()) return;
         BusyCursor busy;
         DeviceLink link(m_settings.portName, oldIndex, static_cast<uint32_t>(m_settings.timeoutMs));
-        SetDeviceBaudIndex(link.Protocol(), static_cast<uint8_t>(m_settings.speedIndex), false);
+        SetDeviceBaudIndex(link.Protocol(), static_cast<uint8_t>(m_settings.speedIndex),
+                           SpeedCommand::Required);
     } catch (...) {
         ReportCurrentException();
     }

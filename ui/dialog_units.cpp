@@ -22,13 +22,13 @@ DialogUnits::DialogUnits(const QFont& font) {
     int letters = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     // Rounds letters / 52 to the nearest whole pixel.
-    baseWidth_ = (letters / 26 + 1) / 2;
-    baseHeight_ = metrics.height();
+    m_baseWidth = (letters / 26 + 1) / 2;
+    m_baseHeight = metrics.height();
 }
 
-int DialogUnits::X(int units) const { return ScaleRounded(units, baseWidth_, 4); }
+int DialogUnits::X(int units) const { return ScaleRounded(units, m_baseWidth, 4); }
 
-int DialogUnits::Y(int units) const { return ScaleRounded(units, baseHeight_, 8); }
+int DialogUnits::Y(int units) const { return ScaleRounded(units, m_baseHeight, 8); }
 
 QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
 

@@ -14,9 +14,9 @@ public:
     explicit DialogUnits(const QFont& font);
 
     // Average character width: the width of the 52 letters A-Z and a-z over 52, rounded.
-    int BaseWidth() const { return baseWidth_; }
+    int BaseWidth() const { return m_baseWidth; }
     // Character height: the font's ascent plus descent.
-    int BaseHeight() const { return baseHeight_; }
+    int BaseHeight() const { return m_baseHeight; }
 
     // Dialog units to pixels, rounded to the nearest pixel (halves away from zero).
     int X(int units) const;
@@ -25,6 +25,6 @@ public:
     QRect Rect(int x, int y, int width, int height) const;
 
 private:
-    int baseWidth_;
-    int baseHeight_;
+    int m_baseWidth;
+    int m_baseHeight;
 };

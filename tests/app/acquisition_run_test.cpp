@@ -77,18 +77,20 @@ protected:
     }
     void Reconnect(const std::string& port, int speedIndex, int timeoutMs) {
         WriteConnection(port, speedIndex, timeoutMs);
-        window->ExchangeSettings(false);
+        window->ExchangeSettings(CVeltorDlg::Exchange::Load);
     }
     // The speed index the window would store now.
     int StoredSpeedIndex() {
-        window->ExchangeSettings(true);
+        window->ExchangeSettings(CVeltorDlg::Exchange::Save);
         QFile file(Ini());
         if (!file.open(QIODevice::ReadOnly)) return -100;
         for (const QByteArray& line : file.readAll().split('\n'))
             if (line.startsWith("BaudRate=")) return line.mid(9).toInt();
         return -100;
     }
-    void PressStart() { window->OnCommand(CToolbarDlg::IDC_START); }
+    void PressStart() {
+        QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_START), Qt::LeftButton);
+    }
 
     // The image requests on the wire: the bytes written from the Command byte on.
     std::vector<Bytes> Requests() const {
@@ -157,7 +159,8 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
 TEST_F(Acquisition, StopDuringVideoIsSilentAndStillCleansUp) {
     Start({}, Video);
     window->onImage = [&](int n) {
-        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+        if (n == 2)
+            QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_STOP), Qt::LeftButton);
     };
     PressStart();
     EXPECT_TRUE(boxes.Texts().empty());
@@ -239,7 +242,8 @@ TEST_F(Acquisition, SnapshotByTriggerWaitsWithItsText) {
         if (text == QStringLiteral("Ожидание нажатия на курок...")) sim->PressTrigger();
     };
     window->onImage = [&](int n) {
-        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+        if (n == 2)
+            QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_STOP), Qt::LeftButton);
     };
     PressStart();
     EXPECT_EQ(window->images, 2);
@@ -259,7 +263,8 @@ TEST_F(Acquisition, ParametersAppliedDuringVideoTakeEffectWithTheNextImage) {
                 ->setText(QStringLiteral("33"));
             static_cast<QPushButton*>(dialog->Control(CImagePropertiesDlg::IDC_APPLY))->click();
         }
-        if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
+        if (n == 2)
+            QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_STOP), Qt::LeftButton);
     };
     PressStart();
     const auto requests = Requests();
@@ -296,7 +301,9 @@ TEST_F(Acquisition, UndecodableImageIsSkippedAndTheRunGoesOn) {
     scanner_sim::Config config;
     config.images = {Bytes(500, 0x00), Bmp(40, 30)};
     Start(config, Video);
-    window->onImage = [&](int) { window->OnCommand(CToolbarDlg::IDC_STOP); };
+    window->onImage = [&](int) {
+        QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_STOP), Qt::LeftButton);
+    };
     PressStart();
     EXPECT_EQ(window->images, 1);
     EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(40, 30));

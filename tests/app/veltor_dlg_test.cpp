@@ -196,7 +196,7 @@ TEST_F(MainWindow, CopyPutsTheFullImageOnTheClipboard) {
         QImage image(640, 480, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         w.ShowImage(image);
-        w.OnCommand(CToolbarDlg::IDC_COPY);
+        QTest::mouseClick(w.Toolbar()->Control(CToolbarDlg::IDC_COPY), Qt::LeftButton);
         EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(640, 480));
         EXPECT_TRUE(boxes.Shown().empty());
     });
@@ -220,8 +220,8 @@ TEST_F(MainWindow, SettingsSheetChangesValuesOnlyOnOk) {
                 speed->setCurrentIndex(-1);
                 ok ? sheet->accept() : sheet->reject();
             });
-            w.OnCommand(CToolbarDlg::IDC_SETTINGS);
-            w.ExchangeSettings(true);
+            QTest::mouseClick(w.Toolbar()->Control(CToolbarDlg::IDC_SETTINGS), Qt::LeftButton);
+            w.ExchangeSettings(CVeltorDlg::Exchange::Save);
             EXPECT_TRUE(ReadIni().contains(ok ? "BaudRate=-1\n" : "BaudRate=3\n")) << ok;
         }
     });

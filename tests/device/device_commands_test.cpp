@@ -126,10 +126,10 @@ TEST_F(ScriptedCommands, PingAndSpeedQueryOutcomes) {
     EXPECT_THROW(Ping(protocol), test_exception);
 
     device.AnswerPayload({CMD_BAUD_RATE, 0x08});
-    EXPECT_EQ(GetDeviceBaudIndex(protocol, true), 4);
+    EXPECT_EQ(GetDeviceBaudIndex(protocol, SpeedCommand::Optional), 4);
     device.AnswerPayload({CMD_BAUD_RATE, 0x08});
     try {
-        GetDeviceBaudIndex(protocol, false);
+        GetDeviceBaudIndex(protocol, SpeedCommand::Required);
         ADD_FAILURE() << "no exception";
     } catch (const test_exception& e) {
         EXPECT_EQ(e.description(), "(8) Команда не поддерживается");

@@ -58,13 +58,13 @@ TEST(CheckLink, DeviceErrorThrowsAndStillRestoresTheTimeout) {
 
 TEST(SetDeviceBaudIndex, AlreadyThereIsOneQuery) {
     SimPort sim(DeviceAt(2));
-    SetDeviceBaudIndex(sim.protocol, 2, false);
+    SetDeviceBaudIndex(sim.protocol, 2, SpeedCommand::Required);
     EXPECT_EQ(sim.scanner.RequestCount(), 1u);
 }
 
 TEST(SetDeviceBaudIndex, SwitchesTheDeviceAndFollowsIt) {
     SimPort sim(DeviceAt(2));
-    SetDeviceBaudIndex(sim.protocol, 6, false);
+    SetDeviceBaudIndex(sim.protocol, 6, SpeedCommand::Required);
     EXPECT_EQ(sim.scanner.BaudIndex(), 6);
     EXPECT_EQ(sim.port.GetBaudRate(), 115200u);
     // After the switch the preferred speed is tried right after the old one.
@@ -75,12 +75,12 @@ TEST(SetDeviceBaudIndex, DeviceWithoutSpeedCommand) {
     scanner_sim::Config config = DeviceAt(4);
     config.hasBaudCommand = false;
     SimPort sim(config, 38400);
-    SetDeviceBaudIndex(sim.protocol, 4, false);
+    SetDeviceBaudIndex(sim.protocol, 4, SpeedCommand::Required);
     EXPECT_EQ(sim.scanner.RequestCount(), 1u);
 
-    SetDeviceBaudIndex(sim.protocol, 6, true);
+    SetDeviceBaudIndex(sim.protocol, 6, SpeedCommand::Optional);
     EXPECT_EQ(sim.scanner.RequestCount(), 3u);  // query and the refused set, nothing after
-    EXPECT_EQ(FailureText([&] { SetDeviceBaudIndex(sim.protocol, 6, false); }),
+    EXPECT_EQ(FailureText([&] { SetDeviceBaudIndex(sim.protocol, 6, SpeedCommand::Required); }),
               "(8) Команда не поддерживается");
     EXPECT_EQ(sim.port.GetBaudRate(), 38400u);
 }

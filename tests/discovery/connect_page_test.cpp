@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "device/packet_protocol.h"
@@ -19,6 +20,13 @@
 namespace {
 
 using P = CConnectPage;
+
+// One tick of the page's own refresh timer.
+void Tick(CConnectPage& page) {
+    QTimer* timer = page.findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    QMetaObject::invokeMethod(timer, "timeout");
+}
 
 class ConnectPageTest : public DiscoveryTest {
 protected:
@@ -49,13 +57,13 @@ TEST_F(ConnectPageTest, AVanishedSelectedPortStaysUntilAnotherIsChosen) {
     EXPECT_EQ(Edit(P::IDC_TIMEOUT)->text(), "200");
 
     ports = {"/dev/ttyS0", "/dev/ttyS1"};
-    page.OnTimer();
+    Tick(page);
     EXPECT_EQ(PortTexts(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
     EXPECT_EQ(PortList()->currentText(), "/dev/ttyUSB0");
 
     PortList()->setCurrentIndex(0);
     ports = {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"};
-    page.OnTimer();
+    Tick(page);
     EXPECT_EQ(PortTexts(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}));
     EXPECT_EQ(PortList()->currentText(), "/dev/ttyS0");
 }
@@ -80,10 +88,10 @@ TEST_F(ConnectPageTest, TicksWhileTheListIsOpenChangeNothing) {
     PortList()->showPopup();
     ASSERT_TRUE(PortList()->view()->isVisible());
     ports = {"/dev/ttyS0", "/dev/ttyS1"};
-    page.OnTimer();
+    Tick(page);
     EXPECT_EQ(PortTexts(), QStringList{"/dev/ttyS0"});
     PortList()->hidePopup();
-    page.OnTimer();
+    Tick(page);
     EXPECT_EQ(PortTexts(), (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
 }
 
@@ -141,7 +149,7 @@ TEST_F(ConnectPageTest, CheckLinkNamesTheDeviceOrSaysNotFound) {
 
     // A port that cannot be opened is reported and leaves the field as it was.
     ports.append(Missing("COM3"));
-    page.OnTimer();
+    Tick(page);
     PortList()->setCurrentIndex(2);
     Click(P::IDC_CHECK_LINK);
     EXPECT_EQ(BoxTexts(), QStringList{"COM-порт не доступен"});

@@ -1,4 +1,4 @@
-#include "discovery/properties_sheet.h"
+#include "discovery/properties.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
