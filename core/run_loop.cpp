@@ -95,7 +95,11 @@ void PostStopRequest(uint32_t code) {
 
 void PumpMessages() {
     // Events are handled first, so nothing is thrown through Qt's event dispatch.
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    if (QCoreApplication::instance()) {
+        QCoreApplication::processEvents();
+        // A stop posted by a handler during that pass (Stop, Esc, close) counts at this pump.
+        QCoreApplication::sendPostedEvents(&Receiver(), StopEventType());
+    }
     RunLoopState& state = State();
     if (state.pending.empty()) return;
     const uint32_t code = state.pending.front();

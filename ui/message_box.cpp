@@ -1,7 +1,9 @@
 #include "ui/message_box.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -31,6 +33,31 @@ QMessageBox::StandardButton QtButton(MsgResult result) {
     return QMessageBox::NoButton;
 }
 
+// A question must be answered with one of its buttons: Esc and the title bar's close button do
+// nothing, as on the platform the program's boxes come from. Other boxes keep their usual Esc.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) return event->ignore();
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+// The window a box belongs to when the caller names none: the active window, else the modal
+// dialog in front, else the program's visible main window (the program may not be active after a
+// long run, and an ownerless box would open behind it).
+QWidget* DefaultOwner() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->isWindow() && !qobject_cast<QMessageBox*>(top)) return top;
+    return nullptr;
+}
+
 // The modal Qt box; exec() keeps the rest of the program from taking input until it closes.
 MsgResult ShowQtBox(const MessageBoxRequest& request) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -38,13 +65,17 @@ MsgResult ShowQtBox(const MessageBoxRequest& request) {
         std::fprintf(stderr, "%s\n", request.text.toLocal8Bit().constData());
         return request.defaultButton;
     }
-    const bool yesNo = request.buttons == MsgButtons::YesNo;
-    QMessageBox box(QtIcon(request.icon), request.caption, request.text,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, request.owner);
+    if (request.buttons == MsgButtons::Ok) {
+        QMessageBox box(QtIcon(request.icon), request.caption, request.text, QMessageBox::Ok,
+                        request.owner);
+        box.exec();
+        return MsgResult::Ok;
+    }
+    QuestionBox box(QtIcon(request.icon), request.caption, request.text,
+                    QMessageBox::Yes | QMessageBox::No, request.owner);
+    box.setWindowFlag(Qt::WindowCloseButtonHint, false);
     box.setDefaultButton(QtButton(request.defaultButton));
-    const int answer = box.exec();
-    if (!yesNo) return MsgResult::Ok;
-    return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+    return box.exec() == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
 }
 
 }  // namespace
@@ -56,7 +87,7 @@ MsgResult ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon, MsgB
 
 MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const QString& text,
                                   MsgIcon icon, MsgButtons buttons, MsgResult defaultButton) {
-    if (!owner) owner = QApplication::activeWindow();
+    if (!owner) owner = DefaultOwner();
     const MessageBoxRequest request{owner, caption, text, icon, buttons, defaultButton};
     // A copy, so a handler may replace itself while it runs.
     const MessageBoxHandler handler = Handler();

@@ -22,8 +22,9 @@ struct MessageBoxRequest {
 
 using MessageBoxHandler = std::function<MsgResult(const MessageBoxRequest&)>;
 
-// Shows the box (modal, owned by `owner`, or by the active window when `owner` is null) and
-// returns the button pressed.
+// Shows the box (modal, owned by `owner`; when it is null, by the active window, else the modal
+// dialog in front, else the visible main window) and returns the button pressed. A Yes/No box is
+// answered only by its buttons: Esc and its close button do nothing.
 MsgResult ShowMessageBox(QWidget* owner, const QString& text, MsgIcon icon,
                          MsgButtons buttons = MsgButtons::Ok,
                          MsgResult defaultButton = MsgResult::Ok);

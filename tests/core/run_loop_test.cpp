@@ -173,6 +173,14 @@ TEST_F(RunLoopTest, StopPostedByAnEventHandlerTakesEffectAfterTheHandlerReturns)
     EXPECT_TRUE(handlerFinished);
 }
 
+// A Stop pressed while the pump handles events (a handler posts it) ends the run at that very
+// pump, not one pump later when the run may already be past its last check.
+TEST_F(RunLoopTest, StopPostedDuringAPumpIsSeenByThatPump) {
+    OperationScope operation;
+    QTimer::singleShot(0, [] { PostStopRequest(6); });
+    EXPECT_EQ(ExpectStop(PumpMessages), 6u);
+}
+
 TEST_F(RunLoopTest, SecondStopMeetsTheNextPumpOfTheSameOperation) {
     OperationScope operation;
     PostStopRequest(1);

@@ -6,15 +6,16 @@
 #include <QCursor>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <stdexcept>
 #include <vector>
 
-#include "core/run_loop.h"
 #include "core/exceptions.h"
 #include "core/object_description.h"
+#include "core/run_loop.h"
 #include "ui/message_box.h"
 #include "ui/ui_helpers.h"
 
@@ -129,6 +130,45 @@ TEST(MessageBoxTest, RealBoxIsModalAndReturnsTheButtonPressed) {
     EXPECT_EQ(text, "Прервать?");
     EXPECT_TRUE(defaultIsNo);
     EXPECT_TRUE(ownedAndModal);
+}
+
+// A question is answered only by its buttons: Esc and closing the box leave it open. An OK box
+// still closes on Esc.
+TEST(MessageBoxTest, QuestionIgnoresEscAndCloseButOkBoxTakesEsc) {
+    QWidget owner;
+    owner.show();
+    bool openAfterEscAndClose = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        openAfterEscAndClose = box->isVisible();
+        static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(ShowMessageBox(&owner, "?", MsgIcon::Warning, MsgButtons::YesNo, MsgResult::Yes),
+              MsgResult::No);
+    EXPECT_TRUE(openAfterEscAndClose);
+
+    bool closedByEsc = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        QTest::keyClick(box, Qt::Key_Escape);
+        closedByEsc = !box->isVisible();
+    });
+    EXPECT_EQ(ShowMessageBox(&owner, "!", MsgIcon::Error), MsgResult::Ok);
+    EXPECT_TRUE(closedByEsc);
+}
+
+// With the program in the background nothing is active; the box still belongs to the window.
+TEST_F(ReporterTest, BoxOfAnInactiveProgramBelongsToItsVisibleWindow) {
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(nullptr);
+    Report([] { throw std::runtime_error("x"); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, &window);
 }
 
 TEST(BusyCursorTest, NestedGuardsRestoreTheCursor) {
