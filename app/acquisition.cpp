@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/run_loop.h"
@@ -86,14 +87,26 @@ void RunMode(CDeviceProtocol& protocol, AcquisitionHost& host, int mode) {
 
 }  // namespace
 
-uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const ConnectionSettings& connection) {
+std::optional<uint8_t> RunAcquisitionOnPort(AcquisitionHost& host,
+                                            const ConnectionSettings& connection) {
     DeviceLink link(connection);
     CDeviceProtocol& protocol = link.Protocol();
     if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
 
     const uint8_t saved = GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
-    SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
+    try {
+        SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
+    } catch (...) {
+        // Stopped or failed half-way: the device may be at either speed. Put it back; the first
+        // failure is the one the user hears of.
+        try {
+            if (!protocol.PortLost()) RestoreDeviceBaudIndex(protocol, saved);
+        } catch (...) {
+        }
+        throw;
+    }
     RunAcquisition(protocol, host);
+    if (protocol.PortLost()) return std::nullopt;  // already reported; nothing to restore
     SetDeviceBaudIndex(protocol, saved, SpeedCommand::Optional);
 
     const uint8_t finalIndex = BaudRateToIndex(link.Port().GetBaudRate());
@@ -111,7 +124,7 @@ void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
     } catch (...) {
         ReportFailure(host.Window());
     }
-    if (leaveDue) FinalLeave(protocol, host);
+    if (leaveDue && !protocol.PortLost()) FinalLeave(protocol, host);
 }
 
 void AcquireImage(CDeviceProtocol& protocol, AcquisitionHost& host, const ImageParameters& params) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device/connection_settings.h"
@@ -36,9 +37,12 @@ public:
 };
 
 // Opens the port, finds the device, runs the acquisition at 115200 baud and restores the
-// device's speed. Returns the speed index the port is left at. Throws what the run did not
-// report itself (port failures, no device, the user's stop while the speed is restored, ...).
-uint8_t RunAcquisitionOnPort(AcquisitionHost& host, const ConnectionSettings& connection);
+// device's speed, also when a stop or failure ends the raise. Returns the speed index the port is
+// left at; nothing when the port vanished during the run (reported once, nothing restored).
+// Throws what the run did not report itself (port failures, no device, the user's stop while
+// the speed is restored, ...).
+std::optional<uint8_t> RunAcquisitionOnPort(AcquisitionHost& host,
+                                            const ConnectionSettings& connection);
 
 // The selected mode between the image-interface check and the final leave of the image-load
 // state. Reports the mode's own failures; asks before giving up the final leave.

@@ -12,7 +12,8 @@ void CVeltorDlg::OnStart() {
     UpdateControls(Focus::KeepUnlessDisabled);
     try {
         OperationScope operation;  // Stop, Esc and close reach the run from here on
-        m_connection.speedIndex = RunAcquisitionOnPort(*this, m_connection);
+        if (const auto index = RunAcquisitionOnPort(*this, m_connection))
+            m_connection.speedIndex = *index;
     } catch (...) {
         ReportFailure(this);
     }

@@ -56,7 +56,7 @@ void CVeltorDlg::LoadSettings(const IniFile& ini) {
     m_connection.speedIndex =
         ini.ReadInt(kConnect, QStringLiteral("BaudRate"), m_connection.speedIndex);
     m_connection.timeoutMs =
-        ini.ReadInt(kConnect, QStringLiteral("Timeout"), m_connection.timeoutMs);
+        UsableTimeout(ini.ReadInt(kConnect, QStringLiteral("Timeout"), m_connection.timeoutMs));
     m_toolbar->SetModeSelection(
         ini.ReadInt(kAcquisition, QStringLiteral("AcquisitionMode"), m_toolbar->ModeSelection()));
     ReadParameters(ini, kSnapshot, m_snapshotParams);

@@ -9,9 +9,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "device/baud_rate.h"
@@ -78,6 +80,7 @@ void CComDevice::Close() {
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);  // also releases the flock
     m_fd = -1;
+    m_lineFreeAt = {};
 }
 
 bool CComDevice::Open(const std::string& portName, uint32_t baudRate, uint32_t timeoutMs) {
@@ -173,6 +176,16 @@ void CComDevice::SetBaudRate(uint32_t baudRate) {
 void CComDevice::Write(const uint8_t* data, uint32_t length) {
     if (m_fd < 0) ThrowIoError(EBADF);
     MoveAll(m_fd, data, length, POLLOUT, Deadline(m_timeoutMs), ::write);
+    AccountWireTime(length);
+}
+
+void CComDevice::AccountWireTime(uint32_t bytes) {
+    const uint32_t rate = GetBaudRate();
+    if (rate == 0) return;
+    // Ten bits a byte: start, eight data bits, stop.
+    const auto wire = std::chrono::microseconds(uint64_t{bytes} * 10'000'000 / rate);
+    m_lineFreeAt = std::max(m_lineFreeAt, std::chrono::steady_clock::now()) +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(wire);
 }
 
 void CComDevice::WriteByte(uint8_t value) { Write(&value, 1); }
@@ -181,7 +194,7 @@ void CComDevice::WriteByte(uint8_t value) { Write(&value, 1); }
 // collect in a staging buffer and reach the caller only when all have arrived.
 void CComDevice::Read(uint8_t* buffer, uint32_t length) {
     if (m_fd < 0) ThrowIoError(EBADF);
-    const Deadline deadline(m_timeoutMs);
+    const Deadline deadline(m_timeoutMs, std::max(Deadline::Clock::now(), m_lineFreeAt));
     uint8_t small[512];
     std::vector<uint8_t> large;
     uint8_t* staging = small;
@@ -206,7 +219,10 @@ void CComDevice::ClearErrors() {
 
 void CComDevice::PurgeReceive() { Flush(TCIFLUSH); }
 
-void CComDevice::PurgeTransmit() { Flush(TCOFLUSH); }
+void CComDevice::PurgeTransmit() {
+    std::this_thread::sleep_until(m_lineFreeAt);  // what is still leaving is left alone
+    Flush(TCOFLUSH);
+}
 
 void CComDevice::Flush(int queue) {
     if (m_fd < 0) ThrowIoError(EBADF);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -39,8 +40,13 @@ private:
     bool OpenTerminal(const std::string& path);
     void Configure(uint32_t baudRate, uint32_t timeoutMs);
     void Flush(int queue);
+    void AccountWireTime(uint32_t bytes);
 
     int m_fd = -1;
     int m_lastError = 0;
     uint32_t m_timeoutMs = 0;
+    // When the last bytes written will have left the line. The kernel takes a write at once, but
+    // at 2400 bit/s a long request needs over a second on the wire: an answer's time-out starts
+    // only then, and a purge must not cut the request short.
+    std::chrono::steady_clock::time_point m_lineFreeAt{};
 };

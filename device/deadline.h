@@ -9,8 +9,9 @@ class Deadline {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit Deadline(uint32_t timeoutMs)
-        : m_end(Clock::now() + std::chrono::milliseconds(timeoutMs)) {}
+    // `timeoutMs` from `start`, which is now unless the operation has to wait for something first.
+    explicit Deadline(uint32_t timeoutMs, Clock::time_point start = Clock::now())
+        : m_end(start + std::chrono::milliseconds(timeoutMs)) {}
 
     // Milliseconds left, rounded up, as poll() takes them; 0 once the deadline has passed.
     int RemainingMs() const {

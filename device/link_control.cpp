@@ -129,6 +129,12 @@ void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, SpeedCommand 
     if (QueryBaudIndex(protocol) != target) throw test_exception(IDS_SPEED_CHANGE_FAILED);
 }
 
+void RestoreDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target) {
+    WaitUntil(nullptr, nullptr, kBaudSwitchWaitMs, kBaudSwitchWaitMs);
+    if (!CheckLink(protocol, &target, 1)) CheckStatus(RESULT_NO_LINK);
+    SetDeviceBaudIndex(protocol, target, SpeedCommand::Optional);
+}
+
 void SetStateVerified(CDeviceProtocol& protocol, const uint8_t state[4]) {
     CheckStatus(protocol.SetState(state));
     uint8_t readBack[4] = {};

@@ -24,6 +24,10 @@ bool SearchBaudRate(CComDevice& device, const uint8_t* preferred, uint32_t prefe
 // runs at index 4; asking it for another speed fails unless the command is Optional.
 void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, SpeedCommand speedCommand);
 
+// After a speed change that a stop or failure interrupted: waits as long as a switch takes, finds
+// the device at whichever speed it ended up and gives it `target`. A stop meanwhile gives up.
+void RestoreDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target);
+
 // Writes the state word and reads it back: bytes 0, 1, 3 and bits 0-1 of byte 2 must match.
 void SetStateVerified(CDeviceProtocol& protocol, const uint8_t state[4]);
 

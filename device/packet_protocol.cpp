@@ -22,6 +22,7 @@ constexpr auto BadFrame = CDeviceException::Reason::BadFrame;
 void CDeviceProtocol::Attach(CComDevice* port) {
     m_device = port;
     m_port = port;
+    m_portLost = false;
 }
 
 int32_t CDeviceProtocol::Transact(uint8_t command, uint8_t* answer, uint32_t answerLength,
@@ -36,6 +37,10 @@ int32_t CDeviceProtocol::Transact(uint8_t command, uint8_t* answer, uint32_t ans
         std::optional<int32_t> result;
         try {
             result = Attempt(command, answer, answerLength, request, paramLength + 1);
+        } catch (const CDeviceException& e) {
+            if (!e.PortLost()) continue;  // the device was silent or garbled: try again
+            m_portLost = true;            // retrying a port that has gone can only fail again
+            return RESULT_NO_LINK;
         } catch (const CException&) {
             continue;  // the channel failed during this attempt
         }
@@ -57,13 +62,16 @@ std::optional<int32_t> CDeviceProtocol::Attempt(uint8_t command, uint8_t* answer
     m_device->PurgeReceive();
     m_device->PurgeTransmit();
 
+    // The whole frame in one write, so the line is busy for exactly its bytes.
+    uint8_t frame[kMaxPayload + 3];
     const uint8_t length = static_cast<uint8_t>(requestLength);  // 256 goes out as 0
     uint8_t check = length;
     for (uint32_t i = 0; i < requestLength; ++i) check ^= request[i];
-    m_device->WriteByte(kStartByte);
-    m_device->WriteByte(length);
-    m_device->Write(request, requestLength);
-    m_device->WriteByte(check);
+    frame[0] = kStartByte;
+    frame[1] = length;
+    std::memcpy(frame + 2, request, requestLength);
+    frame[requestLength + 2] = check;
+    m_device->Write(frame, requestLength + 3);
 
     uint8_t payload[kMaxPayload];
     const uint32_t n = ReceiveFrame(payload);

@@ -49,11 +49,14 @@ public:
     void Attach(CBasicDevice* device) {
         m_device = device;
         m_port = nullptr;
+        m_portLost = false;
     }
     // A serial port: the link functions may also search its speeds and change its time-out.
     void Attach(CComDevice* port);
     CBasicDevice* Device() const { return m_device; }
     CComDevice* Port() const { return m_port; }
+    // True once a transaction found the port itself gone (hang-up, device removed, I/O error).
+    bool PortLost() const { return m_portLost; }
 
     // One transaction, up to three attempts. `answer` is written only on success.
     int32_t Transact(uint8_t command, uint8_t* answer, uint32_t answerLength, const uint8_t* params,
@@ -80,6 +83,7 @@ private:
 
     CBasicDevice* m_device = nullptr;
     CComDevice* m_port = nullptr;  // the same channel when it is a serial port
+    bool m_portLost = false;
 };
 
 // The text of a result code.

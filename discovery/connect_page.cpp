@@ -171,7 +171,8 @@ void CConnectPage::SelectPort(const QString& name) {
 bool CConnectPage::ReadBack() {
     const std::optional<uint64_t> timeout = ParseDigits(m_timeoutEdit->text());
     if (!timeout) return RefuseTimeout(IDS_PARSE_UINT);
-    if (*timeout < kMinTimeout || *timeout > kMaxTimeout) return RefuseTimeout(IDS_PARSE_INT_RANGE);
+    if (*timeout < kMinTimeoutMs || *timeout > kMaxTimeoutMs)
+        return RefuseTimeout(IDS_PARSE_INT_RANGE);
     m_settings.portName =
         m_portList->currentIndex() >= 0 ? m_portList->currentText().toStdString() : std::string();
     m_settings.speedIndex = m_speedList->currentIndex();
@@ -181,7 +182,7 @@ bool CConnectPage::ReadBack() {
 
 bool CConnectPage::RefuseTimeout(int messageId) {
     QString text = UiText(messageId);
-    if (messageId == IDS_PARSE_INT_RANGE) text = text.arg(kMinTimeout).arg(kMaxTimeout);
+    if (messageId == IDS_PARSE_INT_RANGE) text = text.arg(kMinTimeoutMs).arg(kMaxTimeoutMs);
     ShowMessageBox(this, text, MsgIcon::Warning);
     m_timeoutEdit->setFocus(Qt::OtherFocusReason);
     m_timeoutEdit->selectAll();

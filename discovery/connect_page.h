@@ -31,9 +31,6 @@ public:
     static constexpr int IDC_DEVICE = 1015;
     static constexpr int IDC_SET_SPEED = 1016;
 
-    static constexpr uint32_t kMinTimeout = 100;
-    static constexpr uint32_t kMaxTimeout = 300000;
-
     explicit CConnectPage(QWidget* parent = nullptr);
 
     void SetSettings(const ConnectionSettings& settings) { m_settings = settings; }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -331,6 +332,24 @@ TEST_F(Acquisition, DeviceWithoutSpeedCommandRunsAtItsOwnSpeed) {
     EXPECT_EQ(StoredSpeedIndex(), 4) << "the stored speed follows the port";
 }
 
+// Esc right after Start lands in the wait that follows raising the scanner's speed: the run
+// ends silently and the scanner gets its own speed back.
+TEST_F(Acquisition, StopDuringTheSpeedChangeStillPutsTheSpeedBack) {
+    Start({}, Snapshot);
+    QTimer::singleShot(0, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    PressStart();
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(window->images, 0);
+    bool raised = false;
+    for (const auto& r : sim->Log()) raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
+    EXPECT_TRUE(raised) << "the stop came after the scanner was told to change";
+    ExpectIdle();
+    // The scanner switches a little after it answers; by then it must have been set back.
+    QTest::qWait(150);
+    EXPECT_EQ(sim->BaudIndex(), 2);
+    EXPECT_EQ(StoredSpeedIndex(), 2);
+}
+
 TEST_F(Acquisition, NothingAnsweringIsNoLink) {
     Start({}, Snapshot);
     sim->GoSilent(true);
@@ -353,7 +372,8 @@ TEST_F(Acquisition, VanishedDeviceLeavesTheWindowUsable) {
         return box.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     });
     PressStart();
-    EXPECT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{QStringLiteral("(-1) Нет связи")})
+        << "one vanished scanner, one message: no question, no failed speed restore";
     ExpectIdle();
 
     // The port was closed: a new scanner on a new port works at once.

@@ -96,6 +96,18 @@ TEST_F(MainWindow, StoredValuesAreTruncatedToTheirFieldsAndKeptUnchecked) {
     EXPECT_TRUE(saved.contains(QStringLiteral("JpegQuality=44\r\n")));
 }
 
+// A time-out the settings sheet would refuse could make reads fail at once or block for days.
+TEST_F(MainWindow, StoredTimeoutOutsideTheSheetsRangeIsTheDefault) {
+    for (const char* stored : {"0", "-1", "300001", "2000000000"}) {
+        WriteIni(QByteArray("[Connect]\nTimeout=") + stored + "\n");
+        WithWindow([](CVeltorDlg&) {});
+        EXPECT_TRUE(ReadIni().contains("Timeout=1000\n")) << stored;
+    }
+    WriteIni("[Connect]\nTimeout=300000\n");
+    WithWindow([](CVeltorDlg&) {});
+    EXPECT_TRUE(ReadIni().contains("Timeout=300000\n"));
+}
+
 TEST_F(MainWindow, SizeAndMaximizedStateRoundTrip) {
     WithWindow([&](CVeltorDlg& w) {
         w.resize(w.minimumSize() + QSize(100, 60));

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "device/device_exceptions.h"
 #include "device/device_link.h"
@@ -135,6 +136,25 @@ TEST(ComDevice, OpenFailureTexts) {
     EXPECT_EQ(com_port_exception::FromErrno(31).description(), "Ошибка открытия COM-порта (31)");
     EXPECT_NE(com_port_exception::FromErrno(EACCES).description().find("dialout"),
               std::string::npos);
+}
+
+// At 2400 bit/s a long request is still on the wire for over a second after the kernel took it;
+// an answer 1.2 s later is in time for a 1 s time-out that starts when the request has left.
+TEST(ComDevice, AnswerTimeStartsWhenTheRequestHasLeftTheLine) {
+    PtyPair pty;
+    CComDevice device;
+    ASSERT_TRUE(device.Open(pty.SlavePath(), 2400, 1000));
+    const std::vector<uint8_t> request(264, 0x55);  // 1.1 s at 2400 bit/s
+    device.Write(request.data(), static_cast<uint32_t>(request.size()));
+    std::thread answer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        pty.Send({0x42});
+    });
+    uint8_t byte = 0;
+    EXPECT_NO_THROW(byte = device.ReadByte());
+    answer.join();
+    EXPECT_EQ(byte, 0x42);
+    EXPECT_EQ(pty.Receive(request.size()).size(), request.size());
 }
 
 TEST(ComDevice, VanishedPortFailsAtOnce) {
