@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <QThread>
 #include <chrono>
 #include <deque>
 #include <thread>
@@ -91,6 +92,13 @@ void PostStopRequest(uint32_t code) {
         return;
     }
     QCoreApplication::postEvent(&Receiver(), new StopEvent(code, operation));
+}
+
+void ProcessWindowEvents() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::X11ExcludeTimers);
 }
 
 void PumpMessages() {

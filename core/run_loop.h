@@ -41,6 +41,11 @@ void PostStopRequest(uint32_t code);
 // request per call). Without a QCoreApplication it only checks for stop requests.
 void PumpMessages();
 
+// Lets the windows repaint and answer the window system while the only thread waits on a device
+// that is slow to answer. Timers and user input stay queued for the next PumpMessages, so none of
+// the program's commands runs in the middle of a transaction. Does nothing off the main thread.
+void ProcessWindowEvents();
+
 // Time source of WaitUntil: a 32-bit millisecond counter (differences are taken modulo 2^32) and
 // a sleep of about one millisecond. Tests pass their own.
 struct WaitClock {

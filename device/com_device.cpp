@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/deadline.h"
 #include "device/device_exceptions.h"
@@ -34,14 +35,23 @@ constexpr SpeedEntry kSpeeds[] = {{2400, B2400},    {4800, B4800},   {9600, B960
     throw CDeviceException(CDeviceException::Reason::IoError, error);
 }
 
+// A silent device may keep the only thread waiting for several seconds; the windows are looked
+// after this often meanwhile.
+constexpr int kWindowSliceMs = 40;
+
 // Waits until `fd` is ready for `events`. Throws when the deadline passes, the port reports an
 // error or a hang-up (it vanished), or poll itself fails.
 void WaitReady(int fd, short events, const Deadline& deadline) {
     for (;;) {
         pollfd p{fd, events, 0};
-        const int n = ::poll(&p, 1, deadline.RemainingMs());
+        const int left = deadline.RemainingMs();
+        const int n = ::poll(&p, 1, std::min(left, kWindowSliceMs));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ThrowIoError(errno);
+        if (n == 0 && left > kWindowSliceMs) {
+            ProcessWindowEvents();
+            continue;
+        }
         if (n == 0) throw CDeviceException(CDeviceException::Reason::TimedOut);
         if (p.revents & events) return;
         if (p.revents & POLLNVAL) ThrowIoError(EBADF);
