@@ -21,9 +21,10 @@ QImage AllocateImage(int width, int height, QImage::Format format);
 
 // Decodes the `size` bytes at `data` (left unchanged). The format is recognised from the bytes
 // themselves, whatever the device was asked for. The result is Format_RGB32, or Format_ARGB32 for
-// a BMP with an alpha mask; palette and greyscale pixels are widened to it. Bytes after the rows
-// of a BMP (a transfer padded to a block size) are ignored. Returns true when `image` now holds the
-// picture. On any failure (no data, not BMP or JPEG, a truncated or corrupt file, an image over
-// kMaxDecodedPixels, a decoder error) `image` is null and the result is false; nothing is thrown.
+// a BMP with an alpha mask; palette, greyscale and CMYK pixels are widened to it. Bytes after the
+// end of a complete image (a transfer padded to a block size) are ignored. Returns true when
+// `image` now holds the picture with every pixel from the data. On any failure (no data, not BMP
+// or JPEG, a truncated or corrupt file, an image over kMaxDecodedPixels, a JPEG asking for more
+// decoding work than any real image) `image` is null and the result is false; nothing is thrown.
 bool DecodeImage(QImage& image, const uint8_t* data, uint32_t size,
                  ImageAllocator allocate = AllocateImage);

@@ -63,7 +63,7 @@ TEST(DecodeImage, EmptyGarbageAndUnknownInputGiveNothing) {
     EXPECT_TRUE(image.isNull());
 }
 
-// The cap is the one that holds: a BMP of exactly kMaxDecodedPixels decodes, one row more is
+// The cap is the one that holds: an image of exactly kMaxDecodedPixels decodes, one row more is
 // refused before anything is allocated.
 TEST(DecodeImage, PixelCapIsExact) {
     const int side = 8192;
@@ -76,13 +76,17 @@ TEST(DecodeImage, PixelCapIsExact) {
     EXPECT_EQ(image.pixel(side - 1, side - 1), 0xFFFF8040u);
     bmp.height = side + 1;
     EXPECT_FALSE(Decode(image, MakeBmp(bmp, emptyRuns)));
-}
 
-TEST(DecodeImage, CutOffJpegsAreRefused) {
-    const Bytes jpeg = MakeJpeg(JpegKind::Baseline);
-    QImage image;
-    EXPECT_FALSE(Decode(image, Bytes(jpeg.begin(), jpeg.begin() + long(jpeg.size()) / 2)));
-    EXPECT_FALSE(Decode(image, Bytes(jpeg.begin(), jpeg.end() - 1)));
+    Bytes jpeg = MakeFlatJpeg(side, side);
+    ASSERT_TRUE(Decode(image, jpeg));
+    EXPECT_EQ(image.pixel(side - 1, side - 1), qRgb(128, 128, 128));
+    size_t sof = 0;
+    while (!(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) ++sof;
+    jpeg[sof + 6] = 1;  // 8193 rows: 0x2001
+    EXPECT_FALSE(Decode(image, jpeg));
+    jpeg[sof + 5] = jpeg[sof + 7] = 30000 >> 8;  // 30000 x 30000
+    jpeg[sof + 6] = jpeg[sof + 8] = 30000 & 0xFF;
+    EXPECT_FALSE(Decode(image, jpeg));
 }
 
 }  // namespace
