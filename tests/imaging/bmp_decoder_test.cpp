@@ -20,28 +20,6 @@ void ExpectIndices(const QImage& image, const std::vector<std::vector<int>>& row
             EXPECT_EQ(image.pixel(x, y), kPalette[rows[y][x]]) << x << "," << y;
 }
 
-TEST(BmpDecoding, PaletteAndTrueColourPixels) {
-    for (int bpp : {1, 4, 8}) {
-        SCOPED_TRACE(bpp);
-        const BmpFormat bmp{.width = 13, .height = 7, .bpp = bpp, .palette = kPalette};
-        const auto index = [&](int x, int y) { return uint32_t(x + 3 * y) % (bpp == 1 ? 2 : 8); };
-        QImage image;
-        ASSERT_TRUE(DecodeEveryPixel(image, MakeBmp(bmp, BmpRows(bmp, index))));
-        EXPECT_EQ(image.format(), QImage::Format_RGB32);
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x) EXPECT_EQ(image.pixel(x, y), kPalette[index(x, y)]);
-    }
-    const auto colour = [](int x, int y) { return Gradient(x, y) & 0xFFFFFFu; };
-    for (int bpp : {24, 32}) {
-        SCOPED_TRACE(bpp);
-        const BmpFormat bmp{.width = 11, .height = 5, .bpp = bpp, .topDown = bpp == 32};
-        QImage image;
-        ASSERT_TRUE(DecodeEveryPixel(image, MakeBmp(bmp, BmpRows(bmp, colour))));
-        for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 11; ++x) EXPECT_EQ(image.pixel(x, y), 0xFF000000u | colour(x, y));
-    }
-}
-
 TEST(BmpDecoding, HeaderVariantsAndChannelMasks) {
     QImage image;
     // The old 12-byte header, with a full table of 3-byte colours.

@@ -77,7 +77,7 @@ TEST(DecodeImage, PixelCapIsExact) {
     bmp.height = side + 1;
     EXPECT_FALSE(Decode(image, MakeBmp(bmp, emptyRuns)));
 
-    Bytes jpeg = MakeFlatJpeg(side, side);
+    Bytes jpeg = MakeJpeg(JpegKind::FlatGrey, side, side);
     ASSERT_TRUE(Decode(image, jpeg));
     EXPECT_EQ(image.pixel(side - 1, side - 1), qRgb(128, 128, 128));
     size_t sof = 0;

@@ -19,10 +19,22 @@ void Put32(Bytes& b, uint32_t v) {
     b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
-// Compresses rows filled by `fill(y, row)`; `configure` sets what differs from the defaults.
-Bytes Compress(int width, int height, int components, J_COLOR_SPACE colours,
-               const std::function<void(jpeg_compress_struct&)>& configure,
-               const std::function<void(int y, uint8_t* row)>& fill) {
+// The test pictures as JPEG input: Gradient() in grey, RGB or CMYK (with a varying K), flat grey.
+void Grey(int x, int y, uint8_t* p) { p[0] = uint8_t(qGray(Gradient(x, y))); }
+void Rgb(int x, int y, uint8_t* p) {
+    const QRgb c = Gradient(x, y);
+    p[0] = uint8_t(qRed(c)), p[1] = uint8_t(qGreen(c)), p[2] = uint8_t(qBlue(c));
+}
+void Cmyk(int x, int y, uint8_t* p) {
+    Rgb(x, y, p);
+    p[3] = uint8_t(255 - (x + 2 * y) % 64);
+}
+void MidGrey(int, int, uint8_t* p) { p[0] = 128; }
+
+// Writes the picture `pixel` draws with `components` channels; `configure` sets what differs from
+// libjpeg's defaults.
+Bytes Compress(int width, int height, int components, void (*pixel)(int x, int y, uint8_t* p),
+               const std::function<void(jpeg_compress_struct&)>& configure = {}) {
     jpeg_compress_struct c;
     jpeg_error_mgr errors;
     c.err = jpeg_std_error(&errors);  // a library error ends the test program
@@ -33,14 +45,15 @@ Bytes Compress(int width, int height, int components, J_COLOR_SPACE colours,
     c.image_width = width;
     c.image_height = height;
     c.input_components = components;
-    c.in_color_space = colours;
+    c.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
-    configure(c);
+    if (configure) configure(c);
     jpeg_start_compress(&c, TRUE);
     Bytes row(size_t(width) * components);
     while (c.next_scanline < c.image_height) {
-        fill(int(c.next_scanline), row.data());
+        for (int x = 0; x < width; ++x)
+            pixel(x, int(c.next_scanline), &row[size_t(x) * components]);
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&c, rows, 1);
     }
@@ -115,50 +128,22 @@ Bytes BmpRows(const BmpFormat& s, const std::function<uint32_t(int x, int y)>& v
 QRgb Gradient(int x, int y) { return qRgb(x * 4 % 256, y * 5 % 256, 128 + (x + y) % 8); }
 
 Bytes MakeJpeg(JpegKind kind, int width, int height) {
-    const auto rgb = [&](int y, uint8_t* row) {
-        for (int x = 0; x < width; ++x, row += 3) {
-            const QRgb c = Gradient(x, y);
-            row[0] = qRed(c), row[1] = qGreen(c), row[2] = qBlue(c);
-        }
-    };
     switch (kind) {
-        case JpegKind::Baseline:
-            return Compress(
-                width, height, 3, JCS_RGB, [](auto&) {}, rgb);
-        case JpegKind::WithRestarts:
-            return Compress(
-                width, height, 3, JCS_RGB, [](jpeg_compress_struct& c) { c.restart_in_rows = 1; },
-                rgb);
+        case JpegKind::Baseline: return Compress(width, height, 3, Rgb);
+        case JpegKind::Grey: return Compress(width, height, 1, Grey);
+        case JpegKind::FlatGrey: return Compress(width, height, 1, MidGrey);
+        case JpegKind::Cmyk: return Compress(width, height, 4, Cmyk);
         case JpegKind::Progressive:
-            return Compress(
-                width, height, 3, JCS_RGB,
-                [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); }, rgb);
+            return Compress(width, height, 3, Rgb, [](auto& c) { jpeg_simple_progression(&c); });
+        case JpegKind::WithRestarts:
+            return Compress(width, height, 3, Rgb, [](auto& c) { c.restart_in_rows = 1; });
         case JpegKind::SeparateScans:
-            return Compress(
-                width, height, 3, JCS_RGB,
-                [](jpeg_compress_struct& c) {
-                    static const jpeg_scan_info scans[] = {
-                        Scan(0, 0, 63, 0, 0), Scan(1, 0, 63, 0, 0), Scan(2, 0, 63, 0, 0)};
-                    c.scan_info = scans;
-                    c.num_scans = 3;
-                },
-                rgb);
-        case JpegKind::Grey:
-            return Compress(
-                width, height, 1, JCS_GRAYSCALE, [](auto&) {},
-                [&](int y, uint8_t* row) {
-                    for (int x = 0; x < width; ++x) row[x] = uint8_t(qGray(Gradient(x, y)));
-                });
-        case JpegKind::Cmyk:
-            return Compress(
-                width, height, 4, JCS_CMYK, [](auto&) {},
-                [&](int y, uint8_t* row) {
-                    for (int x = 0; x < width; ++x, row += 4) {
-                        const QRgb c = Gradient(x, y);
-                        row[0] = qRed(c), row[1] = qGreen(c), row[2] = qBlue(c);
-                        row[3] = uint8_t(255 - (x + 2 * y) % 64);
-                    }
-                });
+            return Compress(width, height, 3, Rgb, [](auto& c) {
+                static const jpeg_scan_info scans[] = {Scan(0, 0, 63, 0, 0), Scan(1, 0, 63, 0, 0),
+                                                       Scan(2, 0, 63, 0, 0)};
+                c.scan_info = scans;
+                c.num_scans = 3;
+            });
     }
     return {};
 }
@@ -173,21 +158,10 @@ Bytes MakeManyScanJpeg(int scans, int width, int height) {
         script.push_back(Scan(0, k, k, 0, low));
         for (int bit = low; bit > 0; --bit) script.push_back(Scan(0, k, k, bit, bit - 1));
     }
-    return Compress(
-        width, height, 1, JCS_GRAYSCALE,
-        [&](jpeg_compress_struct& c) {
-            c.scan_info = script.data();
-            c.num_scans = int(script.size());
-        },
-        [&](int y, uint8_t* row) {
-            for (int x = 0; x < width; ++x) row[x] = uint8_t(qGray(Gradient(x, y)));
-        });
-}
-
-Bytes MakeFlatJpeg(int width, int height) {
-    return Compress(
-        width, height, 1, JCS_GRAYSCALE, [](auto&) {},
-        [&](int, uint8_t* row) { std::fill_n(row, width, 128); });
+    return Compress(width, height, 1, Grey, [&](auto& c) {
+        c.scan_info = script.data();
+        c.num_scans = int(script.size());
+    });
 }
 
 Bytes WithRepeatedLastScan(const Bytes& jpeg, int copies) {

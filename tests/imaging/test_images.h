@@ -36,17 +36,15 @@ bool Decode(QImage& image, const Bytes& bytes);
 // The test pictures: smooth colour gradients with a little texture.
 QRgb Gradient(int x, int y);
 
-// SeparateScans: one component per baseline scan; WithRestarts: a restart marker every row.
-enum class JpegKind { Baseline, Progressive, Grey, Cmyk, SeparateScans, WithRestarts };
+// SeparateScans: one component per baseline scan; WithRestarts: a restart marker every row;
+// FlatGrey: all mid grey, cheap at any size.
+enum class JpegKind { Baseline, Progressive, Grey, Cmyk, SeparateScans, WithRestarts, FlatGrey };
 
-// A `width` x `height` picture of Gradient() as JPEG.
+// A `width` x `height` picture of Gradient() (but for FlatGrey) as JPEG.
 Bytes MakeJpeg(JpegKind kind, int width = 64, int height = 48);
 
 // A valid progressive grey JPEG of `scans` scans (64 to 694), refining one coefficient at a time.
 Bytes MakeManyScanJpeg(int scans, int width = 64, int height = 48);
-
-// A flat grey JPEG, cheap at any size.
-Bytes MakeFlatJpeg(int width, int height);
 
 // `jpeg` with its last scan sent `copies` more times, each an empty refinement.
 Bytes WithRepeatedLastScan(const Bytes& jpeg, int copies);
