@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/build_description.h"
 #include "imaging/image_decoder.h"
 #include "imaging/image_viewer.h"
 #include "imaging/scaler.h"
@@ -130,6 +131,7 @@ std::string SizeName(QSize s) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -16,6 +16,7 @@
 #include <exception>
 #include <vector>
 
+#include "bench/build_description.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
 #include "device/device_commands.h"
@@ -253,6 +254,7 @@ void VideoFrames() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     try {

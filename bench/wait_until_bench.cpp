@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "bench/build_description.h"
 #include "imaging/run_loop.h"
 
 namespace {
@@ -35,6 +36,7 @@ BENCHMARK(BM_IdleWaitCpuShare)->Iterations(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     QCoreApplication app(argc, argv);  // the wait processes events as it would in the program
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
