@@ -1,9 +1,11 @@
 #include "imaging/scaler.h"
 
+#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <future>
+#include <exception>
+#include <latch>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -121,7 +123,7 @@ void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst, RowRange r
 
 namespace {
 
-// Below this many destination pixels starting a thread costs more than it saves.
+// Below this many destination pixels handing bands to other threads costs more than it saves.
 constexpr int64_t kBandedPixels = 64 * 1024;
 
 void ScaleRows(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
@@ -139,16 +141,35 @@ void ScaleImage(const ConstPixelView& src, const PixelView& dst) {
         ScaleRows(src, dst, {});
         return;
     }
-    // The caller's thread takes the first band; the others run beside it and are waited for
-    // (a failure in one of them reaches the caller through get()).
+    // The caller's thread takes the first band; the others go to the shared thread pool, whose
+    // threads outlive the call (a thread started for every picture costs as much as a band of a
+    // small one). A band that finds no idle thread runs on the caller's. A failure in any band
+    // reaches the caller once all have ended.
+    struct Band {
+        RowRange rows;
+        std::exception_ptr failure;
+    };
     const int rowsPerBand = (dst.height + bands - 1) / bands;
-    std::vector<std::future<void>> others;
-    for (int first = rowsPerBand; first < dst.height; first += rowsPerBand) {
-        others.push_back(std::async(std::launch::async, ScaleRows, src, dst,
-                                    RowRange{first, first + rowsPerBand}));
+    std::vector<Band> all;
+    for (int first = 0; first < dst.height; first += rowsPerBand)
+        all.push_back({{first, first + rowsPerBand}, nullptr});
+    std::latch finished(static_cast<ptrdiff_t>(all.size()));
+    const auto run = [&](Band& band) {
+        try {
+            ScaleRows(src, dst, band.rows);
+        } catch (...) {
+            band.failure = std::current_exception();
+        }
+        finished.count_down();
+    };
+    for (size_t k = 1; k < all.size(); ++k) {
+        Band& band = all[k];
+        if (!QThreadPool::globalInstance()->tryStart([&run, &band] { run(band); })) run(band);
     }
-    ScaleRows(src, dst, {0, rowsPerBand});
-    for (auto& band : others) band.get();
+    run(all[0]);
+    finished.wait();
+    for (const Band& band : all)
+        if (band.failure) std::rethrow_exception(band.failure);
 }
 
 namespace {
