@@ -1,17 +1,15 @@
 #include "imaging/scaler.h"
 
-#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <exception>
-#include <latch>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "imaging/pixel_lanes.h"
+#include "imaging/row_bands.h"
 #include "imaging/scaler_kernels.h"
 
 // Positions are 64-bit and every intermediate is wide enough for its largest value, so results
@@ -123,8 +121,9 @@ void EnlargeBilinear(const ConstPixelView& src, const PixelView& dst, RowRange r
 
 namespace {
 
-// Below this many destination pixels handing bands to other threads costs more than it saves.
-constexpr int64_t kBandedPixels = 64 * 1024;
+// Scalings that read and write fewer pixels than this (about half a millisecond's work) stay on
+// the caller's thread: on a busy machine another thread may not even get a core before they end.
+constexpr int64_t kBandedPixels = 1 << 20;
 
 void ScaleRows(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
     if (src.width < dst.width)
@@ -136,40 +135,15 @@ void ScaleRows(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
 }  // namespace
 
 void ScaleImage(const ConstPixelView& src, const PixelView& dst) {
-    const int bands = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
-    if (bands == 1 || int64_t{dst.width} * dst.height < kBandedPixels) {
+    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+    const int64_t pixels = int64_t{src.width} * src.height + int64_t{dst.width} * dst.height;
+    if (threads == 1 || pixels < kBandedPixels) {
         ScaleRows(src, dst, {});
         return;
     }
-    // The caller's thread takes the first band; the others go to the shared thread pool, whose
-    // threads outlive the call (a thread started for every picture costs as much as a band of a
-    // small one). A band that finds no idle thread runs on the caller's. A failure in any band
-    // reaches the caller once all have ended.
-    struct Band {
-        RowRange rows;
-        std::exception_ptr failure;
-    };
-    const int rowsPerBand = (dst.height + bands - 1) / bands;
-    std::vector<Band> all;
-    for (int first = 0; first < dst.height; first += rowsPerBand)
-        all.push_back({{first, first + rowsPerBand}, nullptr});
-    std::latch finished(static_cast<ptrdiff_t>(all.size()));
-    const auto run = [&](Band& band) {
-        try {
-            ScaleRows(src, dst, band.rows);
-        } catch (...) {
-            band.failure = std::current_exception();
-        }
-        finished.count_down();
-    };
-    for (size_t k = 1; k < all.size(); ++k) {
-        Band& band = all[k];
-        if (!QThreadPool::globalInstance()->tryStart([&run, &band] { run(band); })) run(band);
-    }
-    run(all[0]);
-    finished.wait();
-    for (const Band& band : all)
-        if (band.failure) std::rethrow_exception(band.failure);
+    // More bands than threads, so that the threads that get a core share out the work.
+    RunInBands(dst.height, 4 * threads, threads - 1,
+               [&](RowRange rows) { ScaleRows(src, dst, rows); });
 }
 
 namespace {

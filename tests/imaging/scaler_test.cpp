@@ -166,26 +166,31 @@ TEST_P(ScalerPaths, MatchesTheFormulasInBothDirections) {
     const struct {
         int w, h, dw, dh;
     } cases[] = {
+        // enlarging
         {2, 2, 7, 5},
         {7, 5, 13, 11},
         {100, 50, 400, 200},
-        {3, 9, 4, 12},  // enlarging
+        {3, 9, 4, 12},
+        // reducing
         {640, 480, 400, 300},
         {33, 17, 5, 3},
         {7, 5, 7, 5},
-        {2, 10, 2, 11},  // reducing
+        {2, 10, 2, 11},
         {300, 3, 2, 2},
         {57, 91, 23, 40},
-        {4, 1200, 2, 3},       // long runs of rows of full
-                               // weight
-        {300, 4, 2, 2},        // 32-bit sums, norm too large for the 32-bit reciprocal
-        {5000, 40, 2, 2},      // sums beyond 32 bits
-        {160, 120, 640, 480},  // large enough to be scaled in bands of rows, both ways
+        // long runs of rows of full weight; 257 of them, the most 16-bit sums hold
+        {4, 1200, 2, 3},
+        {2, 515, 2, 2},
+        // 32-bit sums with a norm too large for the 32-bit reciprocal; sums beyond 32 bits
+        {300, 4, 2, 2},
+        {5000, 40, 2, 2},
+        // large enough to be scaled in bands of rows, both ways
+        {300, 200, 1100, 961},
         {1280, 1024, 400, 320},
-        {101, 77, 403, 301},  // widths beside the vector widths, on SIMD paths and their ends
+        // widths beside the vector widths: the SIMD loops and what is left after them
+        {101, 77, 403, 301},
         {643, 480, 397, 299},
         {9, 9, 9, 7},
-        {2, 515, 2, 2},  // 257 rows of full weight, the most 16-bit sums take
     };
     unsigned seed = 1;
     for (const auto& c : cases) {
