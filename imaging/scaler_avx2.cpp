@@ -8,26 +8,32 @@
 
 #include <algorithm>
 
-#define AVX2 __attribute__((target("avx2")))
+#define TARGET_AVX2 __attribute__((target("avx2")))
 
 namespace {
 
-AVX2 __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
-AVX2 void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
-AVX2 __m128i Load128(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-AVX2 __m128i LoadPair(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
-AVX2 __m256i Join(__m128i low, __m128i high) {
+TARGET_AVX2 __m256i Load(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+TARGET_AVX2 void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+TARGET_AVX2 __m128i Load128(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+TARGET_AVX2 __m128i LoadPair(const void* p) {
+    return _mm_loadl_epi64(static_cast<const __m128i*>(p));
+}
+TARGET_AVX2 __m256i Join(__m128i low, __m128i high) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
 
 // The left pixels of destination columns i and i + 1, then their right pixels.
-AVX2 __m128i Pairs(const uint8_t* row, const int32_t* left, int i) {
+TARGET_AVX2 __m128i Pairs(const uint8_t* row, const int32_t* left, int i) {
     return _mm_unpacklo_epi32(LoadPair(row + 4 * ptrdiff_t{left[i]}),
                               LoadPair(row + 4 * ptrdiff_t{left[i + 1]}));
 }
 
-AVX2 void Horizontal(const uint8_t* row, const int32_t* left, const uint16_t* leftWeight,
-                     const uint16_t* rightWeight, int columns, uint16_t* out) {
+TARGET_AVX2 void Horizontal(const uint8_t* row, const int32_t* left, const uint16_t* leftWeight,
+                            const uint16_t* rightWeight, int columns, uint16_t* out) {
     const __m256i zero = _mm256_setzero_si256();
     for (int i = 0; i < columns; i += 4) {
         const __m256i pixels = Join(Pairs(row, left, i), Pairs(row, left, i + 2));
@@ -40,7 +46,7 @@ AVX2 void Horizontal(const uint8_t* row, const int32_t* left, const uint16_t* le
 }
 
 // The blend of scaler_sse2.cpp: (H + (L >> 8)) >> 8 from the high and low bytes' blends.
-AVX2 __m256i Blend(__m256i top, __m256i bottom, __m256i topWeight, __m256i bottomWeight) {
+TARGET_AVX2 __m256i Blend(__m256i top, __m256i bottom, __m256i topWeight, __m256i bottomWeight) {
     const __m256i lowBytes = _mm256_set1_epi16(0xFF);
     const __m256i high =
         _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(top, 8), topWeight),
@@ -51,8 +57,8 @@ AVX2 __m256i Blend(__m256i top, __m256i bottom, __m256i topWeight, __m256i botto
     return _mm256_srli_epi16(_mm256_add_epi16(high, _mm256_srli_epi16(low, 8)), 8);
 }
 
-AVX2 void Vertical(const uint16_t* top, const uint16_t* bottom, uint16_t topWeight,
-                   uint16_t bottomWeight, int width, uint32_t* out) {
+TARGET_AVX2 void Vertical(const uint16_t* top, const uint16_t* bottom, uint16_t topWeight,
+                          uint16_t bottomWeight, int width, uint32_t* out) {
     const __m256i g = _mm256_set1_epi16(short(topWeight));
     const __m256i f = _mm256_set1_epi16(short(bottomWeight));
     int i = 0;
@@ -71,7 +77,7 @@ AVX2 void Vertical(const uint16_t* top, const uint16_t* bottom, uint16_t topWeig
 
 // 256 times the lanes of `count` middle rows, added to the sums of eight pixels laid out as
 // SumRows makes them. 16-bit lanes hold up to 257 rows of 255.
-AVX2 void AddMiddleRows(const uint8_t* row, ptrdiff_t stride, int count, __m256i sums[4]) {
+TARGET_AVX2 void AddMiddleRows(const uint8_t* row, ptrdiff_t stride, int count, __m256i sums[4]) {
     const __m256i zero = _mm256_setzero_si256();
     while (count > 0) {
         const int chunk = std::min(count, 257);
@@ -92,7 +98,7 @@ AVX2 void AddMiddleRows(const uint8_t* row, ptrdiff_t stride, int count, __m256i
 
 // Eight pixels at a time. Unpacking works within 128-bit halves, so sums[k] holds pixels k and
 // k + 4; the running totals are taken in both halves at once and then joined.
-AVX2 void SumRows(const RowTerms& rows, int begin, int end, uint32_t* totals) {
+TARGET_AVX2 void SumRows(const RowTerms& rows, int begin, int end, uint32_t* totals) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i weights =
         _mm256_set1_epi32(int(rows.firstWeight | uint32_t{rows.lastWeight} << 16));
@@ -123,13 +129,13 @@ AVX2 void SumRows(const RowTerms& rows, int begin, int end, uint32_t* totals) {
 }
 
 // The running totals at x0 and x1, one in each half.
-AVX2 __m256i TotalsAt(const uint32_t* totals, uint32_t x0, uint32_t x1) {
+TARGET_AVX2 __m256i TotalsAt(const uint32_t* totals, uint32_t x0, uint32_t x1) {
     return Join(Load128(totals + 4 * size_t(x0)), Load128(totals + 4 * size_t(x1)));
 }
 
 // The quotients of destination columns i and i + 1, one in each half.
-AVX2 __m256i DividePair(const uint32_t* totals, const ColumnTable& columns, int i,
-                        __m256i reciprocal, __m128i shift) {
+TARGET_AVX2 __m256i DividePair(const uint32_t* totals, const ColumnTable& columns, int i,
+                               __m256i reciprocal, __m128i shift) {
     const uint32_t first0 = columns.first[i], first1 = columns.first[i + 1];
     const uint32_t last0 = columns.last[i], last1 = columns.last[i + 1];
     const __m256i firstEnd = TotalsAt(totals, first0 + 1, first1 + 1);
@@ -147,8 +153,8 @@ AVX2 __m256i DividePair(const uint32_t* totals, const ColumnTable& columns, int 
 }
 
 // Four destination pixels at a time.
-AVX2 void DivideColumns(const uint32_t* totals, const ColumnTable& columns, int begin, int end,
-                        ExactDivision division, uint32_t* out) {
+TARGET_AVX2 void DivideColumns(const uint32_t* totals, const ColumnTable& columns, int begin,
+                               int end, ExactDivision division, uint32_t* out) {
     const __m256i reciprocal = _mm256_set1_epi32(int(division.reciprocal));
     const __m128i shift = _mm_cvtsi32_si128(division.shift);
     const __m128i topByte = _mm_set1_epi32(0xFFFFFF);
