@@ -170,8 +170,8 @@ ColumnTable MakeColumnTable(int dw, uint64_t dx) {
     uint64_t ex = 0;
     for (int i = 0; i < dw; ++i, ex += dx) {
         const Band band = MakeBand(ex, dx);
-        table.first[i] = uint32_t(band.first);
-        table.last[i] = uint32_t(band.last - 1);
+        table.firstAt[i] = 4 * uint32_t(band.first);
+        table.lastAt[i] = 4 * uint32_t(band.last - 1);
         const uint32_t lastWeight = band.last - 1 > band.first ? band.lastWeight : 256;
         std::fill_n(&table.firstWeights[4 * size_t(i)], 4, band.firstWeight);
         std::fill_n(&table.lastWeights[4 * size_t(i)], 4, lastWeight);
@@ -185,7 +185,7 @@ void ReduceWithKernels(const ReduceKernels& kernels, const ConstPixelView& src,
                        const PixelView& dst, uint64_t dx, uint64_t dy, ExactDivision division,
                        RowRange rowRange) {
     const ColumnTable columns = MakeColumnTable(dst.width, dx);
-    const int usedColumns = int(columns.last.back()) + 1;
+    const int usedColumns = int(columns.lastAt.back() / 4) + 1;
     std::vector<uint32_t> totals(4 * size_t(usedColumns + 1));  // those of no pixel stay 0
     const auto line = [&](int y) { return PixelBytes(src.pixels + ptrdiff_t{y} * src.stride); };
     const int firstRow = std::max(rowRange.first, 0);

@@ -98,7 +98,8 @@ TARGET_AVX2 void AddMiddleRows(const uint8_t* row, ptrdiff_t stride, int count, 
 
 // Eight pixels at a time. Unpacking works within 128-bit halves, so sums[k] holds pixels k and
 // k + 4; the running totals are taken in both halves at once and then joined.
-TARGET_AVX2 void SumRows(const RowTerms& rows, int begin, int end, uint32_t* totals) {
+TARGET_AVX2 void SumRows(const RowTerms& terms, int begin, int end, uint32_t* totals) {
+    const RowTerms rows = terms;  // a copy, which the stores below cannot change
     const __m256i zero = _mm256_setzero_si256();
     const __m256i weights =
         _mm256_set1_epi32(int(rows.firstWeight | uint32_t{rows.lastWeight} << 16));
@@ -128,24 +129,26 @@ TARGET_AVX2 void SumRows(const RowTerms& rows, int begin, int end, uint32_t* tot
     if (x < end) kSse2Reduce.sumRows(rows, x, end, totals);
 }
 
-// The running totals at x0 and x1, one in each half.
-TARGET_AVX2 __m256i TotalsAt(const uint32_t* totals, uint32_t x0, uint32_t x1) {
-    return Join(Load128(totals + 4 * size_t(x0)), Load128(totals + 4 * size_t(x1)));
+// The running totals at p0 and p1, one in each half.
+TARGET_AVX2 __m256i TotalsAt(const uint32_t* p0, const uint32_t* p1) {
+    return Join(Load128(p0), Load128(p1));
 }
 
 // The quotients of destination columns i and i + 1, one in each half.
-TARGET_AVX2 __m256i DividePair(const uint32_t* totals, const ColumnTable& columns, int i,
+TARGET_AVX2 __m256i DividePair(const uint32_t* totals, const ColumnSpans& columns, int i,
                                __m256i reciprocal, __m128i shift) {
-    const uint32_t first0 = columns.first[i], first1 = columns.first[i + 1];
-    const uint32_t last0 = columns.last[i], last1 = columns.last[i + 1];
-    const __m256i firstEnd = TotalsAt(totals, first0 + 1, first1 + 1);
-    const __m256i lastStart = TotalsAt(totals, last0, last1);
-    const __m256i firstSum = _mm256_sub_epi32(firstEnd, TotalsAt(totals, first0, first1));
-    const __m256i lastSum = _mm256_sub_epi32(TotalsAt(totals, last0 + 1, last1 + 1), lastStart);
-    __m256i sum = _mm256_mullo_epi32(firstSum, Load(&columns.firstWeights[4 * size_t(i)]));
+    const uint32_t* first0 = totals + columns.firstAt[i];
+    const uint32_t* first1 = totals + columns.firstAt[i + 1];
+    const uint32_t* last0 = totals + columns.lastAt[i];
+    const uint32_t* last1 = totals + columns.lastAt[i + 1];
+    const __m256i firstEnd = TotalsAt(first0 + 4, first1 + 4);
+    const __m256i lastStart = TotalsAt(last0, last1);
+    const __m256i firstSum = _mm256_sub_epi32(firstEnd, TotalsAt(first0, first1));
+    const __m256i lastSum = _mm256_sub_epi32(TotalsAt(last0 + 4, last1 + 4), lastStart);
+    __m256i sum = _mm256_mullo_epi32(firstSum, Load(columns.firstWeights + 4 * size_t(i)));
     sum = _mm256_add_epi32(sum, _mm256_slli_epi32(_mm256_sub_epi32(lastStart, firstEnd), 8));
     sum = _mm256_add_epi32(sum,
-                           _mm256_mullo_epi32(lastSum, Load(&columns.lastWeights[4 * size_t(i)])));
+                           _mm256_mullo_epi32(lastSum, Load(columns.lastWeights + 4 * size_t(i))));
     const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(sum, reciprocal), shift);
     const __m256i odd =
         _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(sum, 32), reciprocal), shift);
@@ -160,11 +163,12 @@ TARGET_AVX2 void DivideColumns(const uint32_t* totals, const ColumnTable& column
     const __m128i topByte = _mm_set1_epi32(0xFFFFFF);
     // Packing works within halves, giving pixels 0 2 0 2 | 1 3 1 3; these put them in order.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5);
+    const ColumnSpans spans(columns);
     int i = begin;
     for (; i + 4 <= end; i += 4) {
         const __m256i words =
-            _mm256_packs_epi32(DividePair(totals, columns, i, reciprocal, shift),
-                               DividePair(totals, columns, i + 2, reciprocal, shift));
+            _mm256_packs_epi32(DividePair(totals, spans, i, reciprocal, shift),
+                               DividePair(totals, spans, i + 2, reciprocal, shift));
         const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), order);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                          _mm_and_si128(_mm256_castsi256_si128(bytes), topByte));

@@ -43,9 +43,23 @@ struct RowTerms {
 // totals (S[x] = P[x + 1] - P[x]), a destination column sums to
 //   firstWeight * S[first] + 256 * (P[last] - P[first + 1]) + lastWeight * S[last].
 // A column of one source column has lastWeight 256: the middle term, -256 * S[first], cancels it.
+// Source columns are given where their totals start, 4 * x, which addresses need no scaling.
 struct ColumnTable {
-    std::vector<uint32_t> first, last;
+    std::vector<uint32_t> firstAt, lastAt;
     std::vector<uint32_t> firstWeights, lastWeights;  // 4 lanes a column
+};
+
+// A ColumnTable as plain pointers, which a kernel can keep in registers through its stores.
+struct ColumnSpans {
+    explicit ColumnSpans(const ColumnTable& table)
+        : firstAt(table.firstAt.data()),
+          lastAt(table.lastAt.data()),
+          firstWeights(table.firstWeights.data()),
+          lastWeights(table.lastWeights.data()) {}
+    const uint32_t* firstAt;
+    const uint32_t* lastAt;
+    const uint32_t* firstWeights;
+    const uint32_t* lastWeights;
 };
 
 // floor(sum / norm) as (sum * reciprocal) >> shift, exact for the sums of one reduction.

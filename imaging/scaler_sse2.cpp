@@ -101,7 +101,8 @@ __m128i AddMiddleRows(const uint8_t* row, ptrdiff_t stride, int count, __m128i s
 
 // The first and last rows' bytes interleave into 16-bit pairs, which one multiply-add weighs
 // and sums into 32-bit lanes: first * firstWeight + last * lastWeight.
-void SumRows(const RowTerms& rows, int begin, int end, uint32_t* totals) {
+void SumRows(const RowTerms& terms, int begin, int end, uint32_t* totals) {
+    const RowTerms rows = terms;  // a copy, which the stores below cannot change
     const __m128i zero = _mm_setzero_si128();
     const __m128i weights = _mm_set1_epi32(int(rows.firstWeight | uint32_t{rows.lastWeight} << 16));
     __m128i total = Load(totals + 4 * begin);
@@ -143,15 +144,16 @@ void DivideColumns(const uint32_t* totals, const ColumnTable& columns, int begin
                    ExactDivision division, uint32_t* out) {
     const __m128i reciprocal = _mm_set1_epi32(int(division.reciprocal));
     const __m128i shift = _mm_cvtsi32_si128(division.shift);
-    const auto at = [totals](uint32_t x) { return Load(totals + 4 * size_t(x)); };
+    const ColumnSpans c(columns);
     for (int i = begin; i < end; ++i) {
-        const uint32_t first = columns.first[i], last = columns.last[i];
-        const __m128i firstEnd = at(first + 1), lastStart = at(last);
-        __m128i sum = MultiplyLanes(_mm_sub_epi32(firstEnd, at(first)),
-                                    Load(&columns.firstWeights[4 * size_t(i)]));
+        const uint32_t* first = totals + c.firstAt[i];
+        const uint32_t* last = totals + c.lastAt[i];
+        const __m128i firstEnd = Load(first + 4), lastStart = Load(last);
+        __m128i sum = MultiplyLanes(_mm_sub_epi32(firstEnd, Load(first)),
+                                    Load(c.firstWeights + 4 * size_t(i)));
         sum = _mm_add_epi32(sum, _mm_slli_epi32(_mm_sub_epi32(lastStart, firstEnd), 8));
-        sum = _mm_add_epi32(sum, MultiplyLanes(_mm_sub_epi32(at(last + 1), lastStart),
-                                               Load(&columns.lastWeights[4 * size_t(i)])));
+        sum = _mm_add_epi32(sum, MultiplyLanes(_mm_sub_epi32(Load(last + 4), lastStart),
+                                               Load(c.lastWeights + 4 * size_t(i))));
         const __m128i even = _mm_srl_epi64(_mm_mul_epu32(sum, reciprocal), shift);
         const __m128i odd =
             _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(sum, 32), reciprocal), shift);
