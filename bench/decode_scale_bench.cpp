@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/build_description.h"
 #include "imaging/image_decoder.h"
 #include "imaging/image_viewer.h"
 #include "imaging/scaler.h"
@@ -47,7 +48,8 @@ QByteArray Jpeg(int w, int h) {
     return buffer.data();
 }
 
-void ScaleOurs(benchmark::State& state, QSize from, QSize to) {
+void ScaleOurs(benchmark::State& state, QSize from, QSize to, ScalerPath path) {
+    const ScalerPath previous = SetScalerPath(path);
     const QImage source = Synthetic(from.width(), from.height());
     std::vector<uint32_t> out(size_t(to.width()) * to.height());
     const ConstPixelView src{reinterpret_cast<const uint32_t*>(source.constBits()), from.width(),
@@ -56,6 +58,7 @@ void ScaleOurs(benchmark::State& state, QSize from, QSize to) {
         ScaleImage(src, {out.data(), to.width(), to.height(), to.width()});
         benchmark::DoNotOptimize(out.data());
     }
+    SetScalerPath(previous);
 }
 
 void ScaleQt(benchmark::State& state, QSize from, QSize to) {
@@ -140,6 +143,7 @@ std::string SizeName(QSize s) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Repetitions of different benchmarks run in random order, so that our decoder and
@@ -155,15 +159,22 @@ int main(int argc, char** argv) {
                                                            {{640, 480}, {400, 300}},
                                                            {{1280, 1024}, {750, 600}},  // reducing
                                                            {{2560, 2048}, {400, 320}}};
+    // Our scaling with the kernels the processor gets, and with the SSE2 baseline besides.
+    std::vector<std::pair<std::string, ScalerPath>> paths = {{" ours", BestScalerPath()}};
+    if (BestScalerPath() != ScalerPath::kSse2 && ScalerPathAvailable(ScalerPath::kSse2))
+        paths.push_back({" ours sse2", ScalerPath::kSse2});
     for (const auto& [from, to] : scalings) {
         const std::string name = "scale " + SizeName(from) + "->" + SizeName(to);
         // Qt spreads smooth scaling over a thread pool: process CPU time shows the work per core.
-        for (const auto& [suffix, run] :
-             {std::pair{" ours", &ScaleOurs}, std::pair{" qt", &ScaleQt}})
-            benchmark::RegisterBenchmark((name + suffix).c_str(), run, from, to)
+        for (const auto& [suffix, path] : paths)
+            benchmark::RegisterBenchmark((name + suffix).c_str(), ScaleOurs, from, to, path)
                 ->Unit(benchmark::kMicrosecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime();
+        benchmark::RegisterBenchmark((name + " qt").c_str(), ScaleQt, from, to)
+            ->Unit(benchmark::kMicrosecond)
+            ->MeasureProcessCPUTime()
+            ->UseRealTime();
     }
     const std::vector<QSize> frames = {{640, 480}, {1280, 1024}};
     std::map<std::string, QByteArray> jpegs;
@@ -189,17 +200,22 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     std::printf("\n");
-    for (const auto& [from, to] : scalings) {
-        const std::string name = "scale " + SizeName(from) + "->" + SizeName(to);
-        const double ours = reporter.Us(name + " ours"), qt = reporter.Us(name + " qt");
-        const double oursCpu = reporter.CpuUs(name + " ours"), qtCpu = reporter.CpuUs(name + " qt");
-        if (ours <= 0 || qt <= 0 || oursCpu <= 0) continue;
-        const double mp = to.width() * double(to.height()) / 1e6;
-        std::printf(
-            "%-26s ours %6.1f MP/s, Qt smooth %6.1f MP/s (speed ratio %.2f, target >= 1); "
-            "per CPU second ours %6.1f, Qt %6.1f (ratio %.2f)\n",
-            name.c_str(), mp / ours * 1e6, mp / qt * 1e6, qt / ours, mp / oursCpu * 1e6,
-            mp / qtCpu * 1e6, qtCpu / oursCpu);
+    const char* pathNames[] = {"portable", "SSE2", "AVX2"};
+    for (const auto& [suffix, path] : paths) {
+        std::printf("scaler kernels: %s\n", pathNames[int(path)]);
+        for (const auto& [from, to] : scalings) {
+            const std::string name = "scale " + SizeName(from) + "->" + SizeName(to);
+            const double ours = reporter.Us(name + suffix), qt = reporter.Us(name + " qt");
+            const double oursCpu = reporter.CpuUs(name + suffix),
+                         qtCpu = reporter.CpuUs(name + " qt");
+            if (ours <= 0 || qt <= 0 || oursCpu <= 0) continue;
+            const double mp = to.width() * double(to.height()) / 1e6;
+            std::printf(
+                "%-26s ours %6.1f MP/s, Qt smooth %6.1f MP/s (speed ratio %.2f, target >= 1); "
+                "per CPU second ours %6.1f, Qt %6.1f (ratio %.2f)\n",
+                name.c_str(), mp / ours * 1e6, mp / qt * 1e6, qt / ours, mp / oursCpu * 1e6,
+                mp / qtCpu * 1e6, qtCpu / oursCpu);
+        }
     }
     for (QSize size : frames) {
         const std::string name = SizeName(size);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/build_description.h"
 #include "discovery/device_search_dlg.h"
 #include "discovery/serial_ports.h"
 #include "tests/support/pty_pair.h"
@@ -72,6 +73,7 @@ BENCHMARK(BM_SearchPortWithoutDevice)->Iterations(2)->Unit(benchmark::kMilliseco
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);  // the search processes events between its probes
     benchmark::Initialize(&argc, argv);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/acquisition.h"
+#include "bench/build_description.h"
 #include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
@@ -255,6 +256,7 @@ void VideoFrames() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrintBuildDescription();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     try {

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <thread>
@@ -115,9 +117,30 @@ void PumpMessages() {
     throw stop_exception(code);
 }
 
+namespace {
+
+// Waking once a minute in a wait of days costs nothing and keeps the timer's count in range.
+constexpr uint32_t kLongestSleepMs = 60'000;
+
+// Blocks until an event arrives, which is handled, or `ms` have passed: a timer ends the wait when
+// nothing else does.
+void SleepInEventLoop(uint32_t ms) {
+    const std::chrono::milliseconds duration(std::min(ms, kLongestSleepMs));
+    if (!QCoreApplication::instance()) {
+        std::this_thread::sleep_for(duration);
+        return;
+    }
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);  // a poll that is due should not be late
+    deadline.start(duration);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace
+
 const WaitClock& SystemWaitClock() {
-    static const WaitClock clock{SteadyMilliseconds,
-                                 [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
+    static const WaitClock clock{SteadyMilliseconds, SleepInEventLoop};
     return clock;
 }
 
@@ -140,12 +163,16 @@ bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32
     for (;;) {
         if (limit != kWaitForever && clock.now() - start >= limit) return false;
         PumpMessages();
-        if (clock.now() - last < interval) {
-            clock.sleep();
-            continue;
+        uint32_t now = clock.now();
+        if (now - last >= interval) {
+            if (condition && condition()) return true;
+            now = last = clock.now();
         }
-        if (condition && condition()) return true;
-        last = clock.now();
+        // Until the next poll or the limit, whichever comes first; events that arrive meanwhile
+        // end the sleep.
+        uint32_t sleep = interval - (now - last);
+        if (limit != kWaitForever) sleep = std::min(sleep, limit - std::min(limit, now - start));
+        if (sleep > 0) clock.sleep(sleep);
     }
 }
 

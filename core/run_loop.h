@@ -47,13 +47,16 @@ void PumpMessages();
 void ProcessWindowEvents();
 
 // Time source of WaitUntil: a 32-bit millisecond counter (differences are taken modulo 2^32) and
-// a sleep of about one millisecond. Tests pass their own.
+// a sleep of at most the given milliseconds, which may end sooner; WaitUntil sleeps again while
+// its time has not come. Tests pass their own.
 struct WaitClock {
     std::function<uint32_t()> now;
-    std::function<void()> sleep;
+    std::function<void(uint32_t ms)> sleep;
 };
 
-// steady_clock milliseconds truncated to 32 bits; sleeps 1 ms.
+// steady_clock milliseconds truncated to 32 bits. Its sleep blocks in the event loop until an
+// event arrives (which it handles) or the time is up, so a waiting program uses no CPU and still
+// sees a stop at once; without a QCoreApplication it is a plain sleep.
 const WaitClock& SystemWaitClock();
 
 // The clock of every wait that is not given one: the system clock, or the one a test installed
@@ -76,9 +79,9 @@ constexpr uint32_t kWaitForever = 0xFFFFFFFF;
 using WaitCondition = bool (*)(void* context);
 
 // Polls `condition` once per `interval` ms, the first time one interval after the call, and
-// processes events about every millisecond in between. Returns true when the condition held,
-// false when `limit` ms have passed (kWaitForever: no limit). Without a condition it is a delay
-// of at least `limit` ms. Throws what PumpMessages or the condition throws.
+// handles events as they arrive in between, sleeping otherwise. Returns true when the condition
+// held, false when `limit` ms have passed (kWaitForever: no limit). Without a condition it is a
+// delay of at least `limit` ms. Throws what PumpMessages or the condition throws.
 bool WaitUntil(WaitCondition condition, void* context, uint32_t interval, uint32_t limit,
                const WaitClock& clock = DefaultWaitClock());
 bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32_t limit,

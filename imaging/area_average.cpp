@@ -1,19 +1,16 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
-#include "imaging/scaler.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "imaging/pixel_lanes.h"
+#include "imaging/scaler.h"
+#include "imaging/scaler_kernels.h"
 
 // Area-average reducing. Sums are as wide as their largest value needs (32 bits for reductions
 // below about 16 : 1, 64 bits beyond), so results equal the per-channel formulas bit for bit.
+// 32-bit sums with an exact 32-bit reciprocal go to the SIMD kernels, the rest to the portable
+// code here.
 
 namespace {
 
@@ -113,47 +110,6 @@ void SumColumns(const std::vector<ColumnTerms>& columns, const Sum* s, const Sum
     }
 }
 
-#if defined(__SSE2__)
-// The same for 32-bit sums with an exact 32-bit reciprocal, four lanes at a time.
-__m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
-// Lane-wise low 32 bits of a * b, b holding one value in every lane.
-__m128i MultiplyLanes(__m128i a, __m128i b) {
-    const __m128i even = _mm_mul_epu32(a, b);
-    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), b);
-    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-}
-
-void SumColumns(const std::vector<ColumnTerms>& columns, const uint32_t* s, const uint32_t* p,
-                const NormDivider& divide, uint8_t* out) {
-    if (!divide.exact()) {
-        SumColumns<uint32_t>(columns, s, p, divide, out);
-        return;
-    }
-    const __m128i reciprocal = _mm_set1_epi32(int(divide.reciprocal()));
-    const __m128i shift = _mm_cvtsi32_si128(divide.shift());
-    for (const ColumnTerms& c : columns) {
-        const __m128i middle =
-            _mm_sub_epi32(Load(p + 4 * c.middleEnd), Load(p + 4 * c.middleBegin));
-        __m128i sum = MultiplyLanes(Load(s + 4 * c.first), _mm_set1_epi32(int(c.firstWeight)));
-        sum = _mm_add_epi32(sum, _mm_slli_epi32(middle, 8));
-        sum = _mm_add_epi32(sum,
-                            MultiplyLanes(Load(s + 4 * c.last), _mm_set1_epi32(int(c.lastWeight))));
-        const __m128i even = _mm_srl_epi64(_mm_mul_epu32(sum, reciprocal), shift);
-        const __m128i odd =
-            _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(sum, 32), reciprocal), shift);
-        const __m128i quotients = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
-        const __m128i words = _mm_packs_epi32(quotients, quotients);
-        // x86 is little-endian: the top byte is the highest.
-        const uint32_t pixel =
-            uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))) & 0xFFFFFFu;
-        std::memcpy(out, &pixel, 4);
-        out += 4;
-    }
-}
-#endif
-
 // The area average, vertical pass first: the band's source rows are summed lane by lane with
 // their row weights, then each destination pixel sums its columns of that row. Integer sums
 // are exact, so the order does not change the result. `Sum` holds up to 255 * norm.
@@ -208,6 +164,50 @@ void Reduce(const ConstPixelView& src, const PixelView& dst, uint64_t dx, uint64
     }
 }
 
+ColumnTable MakeColumnTable(int dw, uint64_t dx) {
+    ColumnTable table{std::vector<uint32_t>(dw), std::vector<uint32_t>(dw),
+                      std::vector<uint32_t>(4 * size_t(dw)), std::vector<uint32_t>(4 * size_t(dw))};
+    uint64_t ex = 0;
+    for (int i = 0; i < dw; ++i, ex += dx) {
+        const Band band = MakeBand(ex, dx);
+        table.firstAt[i] = 4 * uint32_t(band.first);
+        table.lastAt[i] = 4 * uint32_t(band.last - 1);
+        const uint32_t lastWeight = band.last - 1 > band.first ? band.lastWeight : 256;
+        std::fill_n(&table.firstWeights[4 * size_t(i)], 4, band.firstWeight);
+        std::fill_n(&table.lastWeights[4 * size_t(i)], 4, lastWeight);
+    }
+    return table;
+}
+
+// The same with 32-bit sums on the SIMD kernels: a destination row is the running totals of its
+// band's column sums, then one division per pixel.
+void ReduceWithKernels(const ReduceKernels& kernels, const ConstPixelView& src,
+                       const PixelView& dst, uint64_t dx, uint64_t dy, ExactDivision division,
+                       RowRange rowRange) {
+    const ColumnTable columns = MakeColumnTable(dst.width, dx);
+    const int usedColumns = int(columns.lastAt.back() / 4) + 1;
+    std::vector<uint32_t> totals(4 * size_t(usedColumns + 1));  // those of no pixel stay 0
+    const auto line = [&](int y) { return PixelBytes(src.pixels + ptrdiff_t{y} * src.stride); };
+    const int firstRow = std::max(rowRange.first, 0);
+    const int lastRow = rowRange.end < 0 ? dst.height : std::min(rowRange.end, dst.height);
+    uint64_t ey = firstRow * dy;
+    for (int j = firstRow; j < lastRow; ++j, ey += dy) {
+        const Band rows = MakeBand(ey, dy);
+        const bool oneRow = rows.last - 1 == rows.first;
+        const int middleRows = std::max(rows.last - rows.first - 2, 0);
+        const RowTerms terms{line(rows.first),
+                             line(rows.last - 1),
+                             static_cast<uint16_t>(rows.firstWeight),
+                             static_cast<uint16_t>(oneRow ? 0 : rows.lastWeight),
+                             line(middleRows > 0 ? rows.first + 1 : rows.first),
+                             ptrdiff_t{src.stride} * 4,
+                             middleRows};
+        kernels.sumRows(terms, 0, usedColumns, totals.data());
+        kernels.divideColumns(totals.data(), columns, 0, dst.width, division,
+                              dst.pixels + ptrdiff_t{j} * dst.stride);
+    }
+}
+
 }  // namespace
 
 void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst, RowRange rows) {
@@ -218,8 +218,14 @@ void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst, RowRange
         return;
     }
     // 32-bit sums whenever they cannot overflow: every reduction below about 16 : 1.
-    if (255 * dx * dy <= UINT32_MAX)
-        Reduce<uint32_t>(src, dst, dx, dy, rows);
-    else
+    if (255 * dx * dy > UINT32_MAX) {
         Reduce<uint64_t>(src, dst, dx, dy, rows);
+        return;
+    }
+    const NormDivider divide(dx * dy);
+    const ReduceKernels* kernels = ReduceKernelsFor(CurrentScalerPath());
+    if (kernels && divide.exact())
+        ReduceWithKernels(*kernels, src, dst, dx, dy, {divide.reciprocal(), divide.shift()}, rows);
+    else
+        Reduce<uint32_t>(src, dst, dx, dy, rows);
 }

@@ -49,3 +49,16 @@ void ReduceAreaAverage(const ConstPixelView& src, const PixelView& dst, RowRange
 // Enlarges when the source is narrower than the destination, otherwise reduces. A large picture
 // is scaled in bands of rows on the machine's cores; the result is the same.
 void ScaleImage(const ConstPixelView& src, const PixelView& dst);
+
+// The instruction sets the scaling kernels come in; all give the same pixels. Scaling uses the
+// best one the processor has (AVX2, else SSE2 on x86-64; the portable code elsewhere), unless a
+// test or benchmark chooses another.
+enum class ScalerPath { kPortable, kSse2, kAvx2 };
+
+bool ScalerPathAvailable(ScalerPath path);
+ScalerPath BestScalerPath();
+ScalerPath CurrentScalerPath();
+
+// Makes later scalings, in every thread, use `path`, which must be available; returns the path
+// used until now.
+ScalerPath SetScalerPath(ScalerPath path);

@@ -12,14 +12,18 @@
 
 namespace {
 
-// A millisecond counter that advances only when the wait sleeps.
+// A millisecond counter that advances only when the wait sleeps: by one millisecond, as a sleep
+// cut short by events would, or, with `wholeSleeps`, by all it was asked for.
 struct FakeClock {
     uint32_t time = 1000;
+    bool wholeSleeps = false;
+    std::vector<uint32_t> sleeps;  // the lengths asked for
     std::function<void()> onSleep;
     WaitClock Clock() {
         return {[this] { return time; },
-                [this] {
-                    ++time;
+                [this](uint32_t ms) {
+                    sleeps.push_back(ms);
+                    time += wholeSleeps ? ms : 1;
                     if (onSleep) onSleep();
                 }};
     }
@@ -95,6 +99,32 @@ TEST(WaitUntilTest, SurvivesTheCounterWrappingAround) {
     EXPECT_EQ(clock.time, 34u);
 }
 
+TEST(WaitUntilTest, SleepsUntilTheNextPollOrTheLimitWhicheverComesFirst) {
+    FakeClock clock;
+    clock.wholeSleeps = true;
+    std::vector<uint32_t> tested;
+    EXPECT_FALSE(WaitUntil(
+        [&] {
+            tested.push_back(clock.time - 1000);
+            return false;
+        },
+        10, 35, clock.Clock()));
+    EXPECT_EQ(tested, (std::vector<uint32_t>{10, 20, 30}));
+    EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{10, 10, 10, 5}));
+    EXPECT_EQ(clock.time, 1035u);
+
+    clock.sleeps.clear();
+    clock.time = 0xFFFFFFF0;  // across the wrap-around, and a poll that takes time of its own
+    EXPECT_FALSE(WaitUntil(
+        [&] {
+            clock.time += 3;
+            return false;
+        },
+        20, 50, clock.Clock()));
+    EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{20, 20, 4}));  // polls at +20 and +43
+    EXPECT_EQ(clock.time, 0xFFFFFFF0u + 50);
+}
+
 TEST(WaitUntilTest, ConditionExceptionEndsTheWait) {
     FakeClock clock;
     EXPECT_THROW(WaitUntil([]() -> bool { throw std::runtime_error("device"); }, 10, kWaitForever,
@@ -139,6 +169,15 @@ TEST_F(RunLoopTest, StopEndsAnUnlimitedWait) {
     };
     OperationScope operation;
     EXPECT_EQ(ExpectStop([&] { WaitUntil(condition, 10, kWaitForever); }), 7u);
+}
+
+TEST_F(RunLoopTest, StopCutsALongSleepShort) {
+    QTimer::singleShot(5, [] { PostStopRequest(8); });
+    auto condition = []() -> bool {
+        throw std::runtime_error("the wait slept through the stop until its first poll");
+    };
+    OperationScope operation;
+    EXPECT_EQ(ExpectStop([&] { WaitUntil(condition, 2000, kWaitForever); }), 8u);
 }
 
 TEST_F(RunLoopTest, DelayHandlesEventsMeanwhile) {

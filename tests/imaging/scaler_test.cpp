@@ -4,6 +4,7 @@
 
 #include <array>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -112,7 +113,30 @@ TEST(FitImage, TooSmallImagesOrResultsStayBlack) {
     EXPECT_EQ(FitImage(3000, 3000, 2, 32000000).width, 0);  // products beyond 32 bits
 }
 
-TEST(EnlargeBilinear, HandComputedTwoByTwo) {
+// Every test below runs on each instruction set the scaler comes in that this processor has.
+class ScalerPaths : public testing::TestWithParam<ScalerPath> {
+protected:
+    void SetUp() override {
+        if (!ScalerPathAvailable(GetParam())) GTEST_SKIP() << "not available on this processor";
+        SetScalerPath(GetParam());
+    }
+    void TearDown() override { SetScalerPath(m_previous); }
+
+private:
+    ScalerPath m_previous = CurrentScalerPath();
+};
+
+std::string PathName(const testing::TestParamInfo<ScalerPath>& info) {
+    const char* names[] = {"Portable", "Sse2", "Avx2"};
+    return names[int(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(, ScalerPaths,
+                         testing::Values(ScalerPath::kPortable, ScalerPath::kSse2,
+                                         ScalerPath::kAvx2),
+                         PathName);
+
+TEST_P(ScalerPaths, EnlargeHandComputedTwoByTwo) {
     Picture s(2, 2);
     s.at(0, 0) = 0, s.at(1, 0) = 200, s.at(0, 1) = 100, s.at(1, 1) = 255;  // blue channel
     const Picture d = Scaled(s, 4, 4);
@@ -127,7 +151,7 @@ TEST(EnlargeBilinear, HandComputedTwoByTwo) {
     EXPECT_EQ(grey.at(3, 3), 199u * 0x010101u);
 }
 
-TEST(ReduceAreaAverage, HandComputedFractionalWeights) {
+TEST_P(ScalerPaths, ReduceHandComputedFractionalWeights) {
     Picture s(5, 3);
     const uint32_t row0[] = {10, 20, 30, 40, 50};
     for (int x = 0; x < 5; ++x) s.at(x, 0) = row0[x] << 8, s.at(x, 1) = 100u << 8;
@@ -138,26 +162,35 @@ TEST(ReduceAreaAverage, HandComputedFractionalWeights) {
     EXPECT_EQ(d.at(1, 1), 100u << 8);
 }
 
-TEST(ScaleImage, MatchesTheFormulasInBothDirections) {
+TEST_P(ScalerPaths, MatchesTheFormulasInBothDirections) {
     const struct {
         int w, h, dw, dh;
     } cases[] = {
+        // enlarging
         {2, 2, 7, 5},
         {7, 5, 13, 11},
         {100, 50, 400, 200},
-        {3, 9, 4, 12},  // enlarging
+        {3, 9, 4, 12},
+        // reducing
         {640, 480, 400, 300},
         {33, 17, 5, 3},
         {7, 5, 7, 5},
-        {2, 10, 2, 11},  // reducing
+        {2, 10, 2, 11},
         {300, 3, 2, 2},
         {57, 91, 23, 40},
-        {4, 1200, 2, 3},       // long runs of rows of full
-                               // weight
-        {300, 4, 2, 2},        // 32-bit sums, norm too large for the 32-bit reciprocal
-        {5000, 40, 2, 2},      // sums beyond 32 bits
-        {160, 120, 640, 480},  // large enough to be scaled in bands of rows, both ways
+        // long runs of rows of full weight; 257 of them, the most 16-bit sums hold
+        {4, 1200, 2, 3},
+        {2, 515, 2, 2},
+        // 32-bit sums with a norm too large for the 32-bit reciprocal; sums beyond 32 bits
+        {300, 4, 2, 2},
+        {5000, 40, 2, 2},
+        // large enough to be scaled in bands of rows, both ways
+        {300, 200, 1100, 961},
         {1280, 1024, 400, 320},
+        // widths beside the vector widths: the SIMD loops and what is left after them
+        {101, 77, 403, 301},
+        {643, 480, 397, 299},
+        {9, 9, 9, 7},
     };
     unsigned seed = 1;
     for (const auto& c : cases) {
@@ -169,13 +202,13 @@ TEST(ScaleImage, MatchesTheFormulasInBothDirections) {
     }
 }
 
-TEST(ScaleImage, UniformImagesStayUniformEvenAtExtremeReductions) {
+TEST_P(ScalerPaths, UniformImagesStayUniformEvenAtExtremeReductions) {
     const struct {
         int w, h, dw, dh;
         uint32_t colour;
     } cases[] = {
         {4000, 3000, 2, 2, 0xFFFFFF}, {640, 480, 400, 300, 0xABCDEF}, {1000, 3, 7, 2, 0x80FF01},
-        {97, 61, 13, 29, 0x00FF00},   {9, 9, 17, 17, 0xFFFFFF},
+        {97, 61, 13, 29, 0x00FF00},   {9, 9, 17, 17, 0xFFFFFF},       {2, 515, 2, 2, 0xFFFFFF},
     };
     for (const auto& c : cases) {
         const Picture d = Scaled(Picture(c.w, c.h, c.colour | 0xFF000000), c.dw, c.dh);
@@ -183,10 +216,11 @@ TEST(ScaleImage, UniformImagesStayUniformEvenAtExtremeReductions) {
     }
 }
 
-TEST(ScaleImage, ReadsNothingOutsideTheSource) {
+TEST_P(ScalerPaths, ReadsNothingOutsideTheSource) {
     // Black pixels inside rows padded with white: any white in the result came from outside.
-    for (auto [w, h, dw, dh] : {std::array{5, 4, 17, 9}, std::array{640, 480, 400, 300},
-                                std::array{31, 7, 3, 2}, std::array{2, 2, 1000, 1000}}) {
+    for (auto [w, h, dw, dh] :
+         {std::array{5, 4, 17, 9}, std::array{640, 480, 400, 300}, std::array{31, 7, 3, 2},
+          std::array{2, 2, 1000, 1000}, std::array{67, 9, 61, 5}, std::array{9, 67, 13, 70}}) {
         Picture padded(w + 1, h, 0xFFFFFF);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) padded.at(x, y) = 0;

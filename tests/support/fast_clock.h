@@ -2,6 +2,7 @@
 // Makes every wait of the program run on a clock `factor` times faster than real time, so device
 // time limits of many seconds pass in a fraction of one. The device itself keeps real time.
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/run_loop.h"
@@ -9,7 +10,8 @@
 class FastWaitClock {
 public:
     explicit FastWaitClock(uint32_t factor = 100)
-        : m_clock{[this] { return Now(); }, [] { SystemWaitClock().sleep(); }},
+        : m_clock{[this] { return Now(); },
+                  [this](uint32_t ms) { SystemWaitClock().sleep(std::max(1u, ms / m_factor)); }},
           m_scope(m_clock),
           m_factor(factor) {}
 
