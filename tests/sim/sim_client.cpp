@@ -5,6 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "tools/scanner-sim/frame_parser.h"
+
 namespace sim_test {
 namespace {
 
@@ -21,17 +25,6 @@ speed_t SpeedOf(uint32_t baud) {
 }
 
 }  // namespace
-
-Bytes Frame(const Bytes& payload) {
-    Bytes frame{0x02, static_cast<uint8_t>(payload.size())};
-    uint8_t check = frame[1];
-    for (uint8_t b : payload) {
-        frame.push_back(b);
-        check ^= b;
-    }
-    frame.push_back(check);
-    return frame;
-}
 
 SimClient::SimClient(const std::string& path, uint32_t baud) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -58,9 +51,9 @@ bool SimClient::Write(const Bytes& bytes) {
 }
 
 void SimClient::Send(uint8_t command, const Bytes& params) {
-    Bytes payload{command};
-    payload.insert(payload.end(), params.begin(), params.end());
-    Write(Frame(payload));
+    Bytes payload(1 + params.size(), command);
+    std::copy(params.begin(), params.end(), payload.begin() + 1);
+    Write(scanner_sim::BuildFrame(payload));
 }
 
 Bytes SimClient::ReadBytes(std::size_t count, std::chrono::milliseconds timeout) {

@@ -42,6 +42,4 @@ private:
     int fd_ = -1;
 };
 
-Bytes Frame(const Bytes& payload);
-
 }  // namespace sim_test
