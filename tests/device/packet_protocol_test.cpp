@@ -120,7 +120,6 @@ TEST_F(PacketProtocol, ErrorStatusIsTheResultWhateverFollows) {
 
 TEST_F(PacketProtocol, StaleBytesArePurgedBeforeEveryAttempt) {
     device.SendNow({0x02, 0x05, 0x9F, 0x00, 0xEE, 0xEE});
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     device.AnswerPayload({0x9F, 0x00, 1, 2, 3, 4});
     uint8_t state[4] = {};
     EXPECT_EQ(protocol.GetState(state), RESULT_OK);

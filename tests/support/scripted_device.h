@@ -32,8 +32,8 @@ public:
     // Queues a well-formed frame around `payload`.
     void AnswerPayload(const Bytes& payload) { Answer(Frame(payload)); }
 
-    // Writes bytes to the line now, unasked.
-    void SendNow(const Bytes& bytes) { m_pty.Send(bytes); }
+    // Writes bytes to the line now, unasked; returns once they wait in the program's input queue.
+    void SendNow(const Bytes& bytes) { m_pty.SendQueued(bytes); }
 
     std::vector<Bytes> Requests() const {
         std::lock_guard lock(m_mutex);
