@@ -10,8 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "tests/support/message_boxes.h"
 #include "ui/dialog_units.h"
-#include "ui/message_box.h"
 
 namespace {
 
@@ -30,18 +30,11 @@ protected:
             (dialog_.ModeSelection() == 0 ? snapshot_ : video_) = dialog_.Parameters();
         });
         QObject::connect(&dialog_, &D::hideRequested, [this] { dialog_.hide(); });
-        previousHandler_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-            messages_ << request.text;
-            EXPECT_EQ(request.icon, MsgIcon::Warning);
-            EXPECT_EQ(request.buttons, MsgButtons::Ok);
-            return MsgResult::Ok;
-        });
         Load();
         dialog_.show();
         dialog_.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog_));
     }
-    ~ImagePropertiesDlgTest() override { SetMessageBoxHandler(previousHandler_); }
 
     void Load() { dialog_.SetParameters(dialog_.ModeSelection() == 0 ? snapshot_ : video_); }
 
@@ -59,8 +52,7 @@ protected:
     QSignalSpy applies_;
     ImageParameters snapshot_ = kSnapshot;
     ImageParameters video_ = kVideo;
-    QStringList messages_;
-    MessageBoxHandler previousHandler_;
+    MessageBoxes boxes_;
 };
 
 TEST_F(ImagePropertiesDlgTest, IsAFixedToolWindowWithLabelledFields) {
@@ -98,7 +90,7 @@ TEST_F(ImagePropertiesDlgTest, ShowsTheSetAndAppliesWhatWasTyped) {
     Type(D::IDC_SUBSAMPLING, "12abc");  // the leading number
     Type(D::IDC_JPEG_QUALITY, "255");
     Apply();
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("|").toStdString();
+    EXPECT_TRUE(boxes_.Shown().empty()) << boxes_.Joined();
     EXPECT_EQ(applies_.count(), 1);
     EXPECT_EQ(snapshot_, (ImageParameters{0, -1, 4464, 12, 255}));
     EXPECT_EQ(video_, kVideo);
@@ -119,10 +111,12 @@ TEST_F(ImagePropertiesDlgTest, RefusesFieldsThatAreNoNumberAndFocusesThem) {
     };
     for (const auto& refused : cases) {
         Load();
-        messages_.clear();
+        boxes_.Clear();
         Type(refused.id, refused.text);
         Apply();
-        EXPECT_EQ(messages_, QStringList{refused.message}) << refused.text;
+        ASSERT_EQ(boxes_.Texts(), QStringList{refused.message}) << refused.text;
+        EXPECT_EQ(boxes_.Shown()[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(boxes_.Shown()[0].buttons, MsgButtons::Ok);
         EXPECT_EQ(QApplication::focusWidget(), Edit(refused.id)) << refused.text;
         EXPECT_EQ(Edit(refused.id)->selectedText(), refused.text);
     }

@@ -104,18 +104,18 @@ TEST_F(ConnectPageTest, TimeOutMustBeANumberFrom100To300000) {
         {"300000", nullptr},
     };
     for (const auto& c : cases) {
-        boxes.clear();
+        boxes.Clear();
         Edit(P::IDC_TIMEOUT)->setText(c.text);
         page.Control(P::IDC_CHECK_LINK)->setFocus();
         const bool read = page.ReadBack();
         EXPECT_EQ(read, c.message == nullptr) << c.text;
         if (c.message) {
-            ASSERT_EQ(boxes.size(), 1u) << c.text;
-            EXPECT_EQ(boxes.front().text, c.message);
-            EXPECT_EQ(boxes.front().icon, MsgIcon::Warning);
+            ASSERT_EQ(boxes.Shown().size(), 1u) << c.text;
+            EXPECT_EQ(boxes.Shown().front().text, c.message);
+            EXPECT_EQ(boxes.Shown().front().icon, MsgIcon::Warning);
             EXPECT_EQ(page.focusWidget(), Edit(P::IDC_TIMEOUT)) << c.text;
         } else {
-            EXPECT_TRUE(boxes.empty()) << c.text;
+            EXPECT_TRUE(boxes.Shown().empty()) << c.text;
             EXPECT_EQ(page.m_timeout, QByteArray(c.text).toUInt());
         }
     }
@@ -139,14 +139,14 @@ TEST_F(ConnectPageTest, CheckLinkNamesTheDeviceOrSaysNotFound) {
     PortList()->setCurrentIndex(1);
     Click(P::IDC_CHECK_LINK);
     EXPECT_EQ(Edit(P::IDC_DEVICE)->text(), "Не обнаружено");
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 
     // A port that cannot be opened is reported and leaves the field as it was.
     ports.append(Missing("COM3"));
     page.OnTimer();
     PortList()->setCurrentIndex(2);
     Click(P::IDC_CHECK_LINK);
-    EXPECT_EQ(BoxTexts(), QStringList{"COM-порт не доступен"});
+    EXPECT_EQ(boxes.Texts(), QStringList{"COM-порт не доступен"});
     EXPECT_EQ(Edit(P::IDC_DEVICE)->text(), "Не обнаружено");
 }
 
@@ -166,7 +166,7 @@ TEST_F(ConnectPageTest, SetSpeedTalksAtTheOldSpeedAndMovesTheDevice) {
     Click(P::IDC_SET_SPEED);
     EXPECT_EQ(device.BaudIndex(), 6);
     EXPECT_EQ(page.m_speedIndex, 6);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
     EXPECT_EQ(device.Log()[1].lineBaud, 9600u) << "the old speed was used first";
 }
 
@@ -185,7 +185,7 @@ TEST_F(ConnectPageTest, SearchTakesOverTheChosenRowAndChecksTheLink) {
     EXPECT_EQ(SpeedList()->currentIndex(), 2);
     EXPECT_EQ(Edit(P::IDC_DEVICE)->text(), "Ручной сканер \"Tovald HD\"");
     EXPECT_EQ(page.m_speedIndex, 2);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 
     // A row without a device changes nothing and checks nothing.
     PortList()->setCurrentIndex(0);
@@ -208,17 +208,17 @@ TEST_F(ConnectPageTest, DetailsShowTheInformationBox) {
     ports = {Port("COM1", device.SlavePath())};
     Open(ports[0], 2, 200);
     Click(P::IDC_DETAILS);
-    ASSERT_EQ(boxes.size(), 1u) << BoxTexts().join("|").toStdString();
-    EXPECT_EQ(boxes.front().caption, "Информация об устройстве");
-    EXPECT_EQ(boxes.front().icon, MsgIcon::Information);
-    EXPECT_TRUE(boxes.front().text.startsWith("Тип устройства\t\t\t: Ручной сканер"));
-    EXPECT_TRUE(boxes.front().text.contains("Заводской номер\t\t\t: 12345678\r\n"));
+    ASSERT_EQ(boxes.Shown().size(), 1u) << boxes.Joined();
+    EXPECT_EQ(boxes.Shown().front().caption, "Информация об устройстве");
+    EXPECT_EQ(boxes.Shown().front().icon, MsgIcon::Information);
+    EXPECT_TRUE(boxes.Shown().front().text.startsWith("Тип устройства\t\t\t: Ручной сканер"));
+    EXPECT_TRUE(boxes.Shown().front().text.contains("Заводской номер\t\t\t: 12345678\r\n"));
 
     // Stopped: neither an error nor the information is shown.
-    boxes.clear();
+    boxes.Clear();
     WhenModal<CDeviceInfoDlg>([](CDeviceInfoDlg& info) { info.reject(); });
     Click(P::IDC_DETAILS);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
 
 // Every field is named by its label, which is its buddy; the buttons by their captions.

@@ -34,7 +34,7 @@ TEST_F(DeviceInfoDlgTest, EscBeforeTheStartLeavesTheDeviceAlone) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_EQ(sim.scanner.RequestCount(), 0u);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(DeviceInfoDlgTest, ReadsTheIdentityOnceShown) {
@@ -48,7 +48,7 @@ TEST_F(DeviceInfoDlgTest, ReadsTheIdentityOnceShown) {
     EXPECT_EQ(dialog.Identity().serialNumber, 12345678u);
     EXPECT_TRUE(dialog.Identity().firmwareInfoValid);
     EXPECT_FALSE(dialog.IsReading());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(sim.Requests(CMD_GET_INFO).front().params, scanner_sim::Bytes{0})
         << "the read began with the device query";
 }
@@ -75,7 +75,7 @@ TEST_F(DeviceInfoDlgTest, EscDuringAModeChangeStopsSilently) {
     poll.start(5);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_TRUE(escSent);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
 
 TEST_F(DeviceInfoDlgTest, AFailureIsReportedAndEndsWithCancel) {
@@ -86,9 +86,9 @@ TEST_F(DeviceInfoDlgTest, AFailureIsReportedAndEndsWithCancel) {
     protocol.Attach(&port);
     CDeviceInfoDlg dialog(protocol, nullptr);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes.front().text, "(-1) Нет связи");
-    EXPECT_EQ(boxes.front().icon, MsgIcon::Error);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown().front().text, "(-1) Нет связи");
+    EXPECT_EQ(boxes.Shown().front().icon, MsgIcon::Error);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(DeviceSearchDlgTest, EmptyListOnlyTogglesTheButtons) {
     EXPECT_TRUE(dialog.Control(D::IDC_START)->isEnabled());
     EXPECT_FALSE(dialog.Control(D::IDC_STOP)->isEnabled());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 // A device at 115200 is found after every lower rate was shown; an empty port gets seven
@@ -130,7 +130,7 @@ TEST_F(DeviceSearchDlgTest, SearchesEveryTickedPortAtEverySpeed) {
     EXPECT_EQ(Row(dialog, ports[0])->data(0, Qt::UserRole).toInt(), -1);
     EXPECT_EQ(speedsShown[ports[0]].size(), 7);
 
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
     EXPECT_TRUE(dialog.Control(D::IDC_START)->isEnabled());
     EXPECT_FALSE(dialog.Control(D::IDC_STOP)->isEnabled());
     EXPECT_EQ(dialog.focusWidget(), dialog.Control(D::IDC_START));
@@ -185,7 +185,7 @@ TEST_F(DeviceSearchDlgTest, StopLeavesSearchStoppedInTheCurrentRow) {
     EXPECT_EQ(Row(dialog, names[0])->text(D::kColumnSpeed), "4800");
     EXPECT_EQ(Row(dialog, names[1])->text(D::kColumnState), "");
     EXPECT_EQ(later.RequestCount(), 0u);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
     EXPECT_TRUE(dialog.isVisible()) << "a plain stop keeps the dialog open";
     dialog.OnTimer();
     EXPECT_EQ(List(dialog)->topLevelItemCount(), 0);
@@ -208,7 +208,7 @@ TEST_F(DeviceSearchDlgTest, EscDuringASearchStopsItThenCancels) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(Row(dialog, ports[0])->text(D::kColumnState), "Поиск остановлен");
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 // A double-click on the found row while the next port is searched ends the search, then the
@@ -234,7 +234,7 @@ TEST_F(DeviceSearchDlgTest, DoubleClickDuringASearchAcceptsAfterIt) {
     EXPECT_EQ(dialog.FoundPort(), ports[0].toStdString());
     EXPECT_EQ(dialog.FoundSpeedIndex(), 1);
     EXPECT_EQ(Row(dialog, ports[1])->text(D::kColumnState), "Поиск остановлен");
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(DeviceSearchDlgTest, OkWithoutASelectedRowCancels) {

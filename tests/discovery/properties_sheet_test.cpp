@@ -69,7 +69,7 @@ TEST_F(PropertiesSheetTest, OkReadsThePageBackAndStaysOpenOnARefusal) {
     });
     EXPECT_TRUE(RunSettingsSheet(nullptr, "Настройки...", port, speed, timeout));
     EXPECT_TRUE(openAfterRefusal);
-    EXPECT_EQ(BoxTexts(), QStringList{"Please enter an integer between 100 and 300000."});
+    EXPECT_EQ(boxes.Texts(), QStringList{"Please enter an integer between 100 and 300000."});
     EXPECT_EQ(port, "/dev/ttyS1");
     EXPECT_EQ(speed, -1);
     EXPECT_EQ(timeout, 250);
