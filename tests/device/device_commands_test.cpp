@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "device/com_device.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/scripted_device.h"
 #include "tests/support/sim_port.h"
 
@@ -12,21 +12,13 @@ namespace {
 
 using Bytes = ScriptedDevice::Bytes;
 
-class ScriptedCommands : public ::testing::Test {
+class ScriptedCommands : public ::testing::Test, public ScriptedPort {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
-        protocol.Attach(&port);
-    }
     // The parameters of request `i` (the frame without start, length and check bytes).
     Bytes Params(size_t i) {
         Bytes frame = device.Requests().at(i);
         return Bytes(frame.begin() + 3, frame.end() - 1);
     }
-
-    ScriptedDevice device;
-    CComDevice port;
-    CDeviceProtocol protocol;
 };
 
 Bytes ReadAnswer(uint8_t count, uint8_t fill) {
@@ -128,15 +120,11 @@ TEST_F(ScriptedCommands, PingAndSpeedQueryOutcomes) {
     device.AnswerPayload({CMD_BAUD_RATE, 0x08});
     EXPECT_EQ(GetDeviceBaudIndex(protocol, true), 4);
     device.AnswerPayload({CMD_BAUD_RATE, 0x08});
-    try {
-        GetDeviceBaudIndex(protocol, false);
-        ADD_FAILURE() << "no exception";
-    } catch (const test_exception& e) {
-        EXPECT_EQ(e.description(), "(8) Команда не поддерживается");
-    }
+    EXPECT_EQ(FailureText([&] { GetDeviceBaudIndex(protocol, false); }),
+              "(8) Команда не поддерживается");
 }
 
-TEST(SimCommands, WaitForTriggerReturnsOncePressed) {
+TEST(WaitForTrigger, ReturnsOncePressed) {
     SimPort sim;
     ResetTrigger(sim.protocol);
     std::thread presser([&] {

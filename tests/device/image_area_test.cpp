@@ -114,12 +114,9 @@ TEST(ImageRequest, LeaveWaitsForTheAcknowledgement) {
 }
 
 TEST(ImageRequest, AbsurdImageSizeIsRefused) {
-    ScriptedDevice device;
-    CComDevice port;
-    ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
-    CDeviceProtocol protocol;
-    protocol.Attach(&port);
-    device.AnswerPayload({CMD_READ_MEMORY, 0x00, 20, 0});
-    device.AnswerPayload({CMD_READ_MEMORY, 0x00, 0xFF, 0xFF, 0xFF, 0x7F});
-    EXPECT_NE(FailureText([&] { LocateImage(protocol); }).find("2147483647"), std::string::npos);
+    ScriptedPort scripted;
+    scripted.device.AnswerPayload({CMD_READ_MEMORY, 0x00, 20, 0});
+    scripted.device.AnswerPayload({CMD_READ_MEMORY, 0x00, 0xFF, 0xFF, 0xFF, 0x7F});
+    EXPECT_NE(FailureText([&] { LocateImage(scripted.protocol); }).find("2147483647"),
+              std::string::npos);
 }

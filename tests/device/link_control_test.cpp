@@ -56,14 +56,11 @@ TEST(CheckLink, DeviceErrorThrowsAndStillRestoresTheTimeout) {
     EXPECT_EQ(sim.port.GetTimeout(), 700u);
 }
 
-TEST(SetDeviceBaudIndex, AlreadyThereIsOneQuery) {
-    SimPort sim(DeviceAt(2));
-    SetDeviceBaudIndex(sim.protocol, 2, false);
-    EXPECT_EQ(sim.scanner.RequestCount(), 1u);
-}
-
 TEST(SetDeviceBaudIndex, SwitchesTheDeviceAndFollowsIt) {
     SimPort sim(DeviceAt(2));
+    SetDeviceBaudIndex(sim.protocol, 2, false);
+    EXPECT_EQ(sim.scanner.RequestCount(), 1u) << "already there: one query";
+    sim.scanner.ClearLog();
     SetDeviceBaudIndex(sim.protocol, 6, false);
     EXPECT_EQ(sim.scanner.BaudIndex(), 6);
     EXPECT_EQ(sim.port.GetBaudRate(), 115200u);
@@ -98,16 +95,13 @@ TEST(SetStateVerified, ComparesAllButTheFreeBitsOfByteTwo) {
               "Ошибка смены состояния");
 }
 
-TEST(ChangeMode, AlreadyInWorkingModeIsOneQuery) {
-    SimPort sim;
-    ChangeMode(sim.protocol, kModeWorking);
-    EXPECT_EQ(sim.scanner.RequestCount(), 1u);
-}
-
 TEST(ChangeMode, LoaderModeWaitsUntilTheDeviceIsReady) {
     scanner_sim::Config config;
     config.loaderReadyDelayMs = 1000;
     SimPort sim(config);
+    ChangeMode(sim.protocol, kModeWorking);
+    EXPECT_EQ(sim.scanner.RequestCount(), 1u) << "already in working mode: one query";
+    sim.scanner.ClearLog();
     ChangeMode(sim.protocol, kModeLoader);
     EXPECT_EQ(sim.scanner.Mode(), 1);
     EXPECT_TRUE(sim.scanner.State()[3] & 0x80);

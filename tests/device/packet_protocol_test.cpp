@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "device/com_device.h"
 #include "tests/support/failure_text.h"
 #include "tests/support/scripted_device.h"
 
@@ -10,21 +9,7 @@ namespace {
 
 using Bytes = ScriptedDevice::Bytes;
 
-class PacketProtocol : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
-        protocol.Attach(&port);
-    }
-
-    ScriptedDevice device;
-    CComDevice port;
-    CDeviceProtocol protocol;
-};
-
-std::string CheckStatusText(int32_t result) {
-    return FailureText([result] { CheckStatus(result); });
-}
+class PacketProtocol : public ::testing::Test, public ScriptedPort {};
 
 }  // namespace
 
@@ -42,9 +27,7 @@ TEST_F(PacketProtocol, WorkedFramesByteForByte) {
         EXPECT_EQ(requests[3 + i], (Bytes{0x02, 0x02, 0x9E, 0x00, 0x9C}));
     }
 
-    device.AnswerPayload({0xA1, 0x00, 0x04});
-    EXPECT_EQ(ScriptedDevice::Frame({0xA1, 0x00, 0x04}),
-              (Bytes{0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6}));
+    device.Answer({0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6});
     uint8_t index = 0xFF;
     EXPECT_EQ(protocol.Transact(0xA1, &index, 1, nullptr, 0), RESULT_OK);
     EXPECT_EQ(index, 4);
@@ -115,7 +98,9 @@ TEST_F(PacketProtocol, ErrorStatusIsTheResultWhateverFollows) {
     uint8_t state[4];
     EXPECT_EQ(protocol.GetState(state), STATUS_NOT_SUPPORTED);
     EXPECT_EQ(device.Requests().size(), 1u);
-    EXPECT_EQ(CheckStatusText(STATUS_NOT_SUPPORTED), "(8) Команда не поддерживается");
+    EXPECT_EQ(FailureText([] { CheckStatus(STATUS_NOT_SUPPORTED); }),
+              "(8) Команда не поддерживается");
+    for (int32_t code : {3, 255, 1000}) EXPECT_STREQ(StatusText(code), "Неизвестная ошибка");
 }
 
 TEST_F(PacketProtocol, StaleBytesArePurgedBeforeEveryAttempt) {
@@ -128,7 +113,7 @@ TEST_F(PacketProtocol, StaleBytesArePurgedBeforeEveryAttempt) {
 }
 
 TEST_F(PacketProtocol, MalformedAnswersEachEndOneAttempt) {
-    const Bytes good = ScriptedDevice::Frame({0x9F, 0x00, 1, 2, 3, 4});
+    const Bytes good = scanner_sim::BuildFrame({0x9F, 0x00, 1, 2, 3, 4});
     const Bytes badStart{0x03, 0x06, 0x9F, 0x00, 1, 2, 3, 4, good[8]};
     const Bytes badCheck{0x02, 0x06, 0x9F, 0x00, 1, 2, 3, 4, static_cast<uint8_t>(good[8] ^ 1)};
     const Bytes truncated{0x02, 0x20, 0x9F, 0x00, 1, 2, 3, 4};  // promises far more than arrives
@@ -146,14 +131,4 @@ TEST_F(PacketProtocol, MalformedAnswersEachEndOneAttempt) {
     for (int i = 0; i < 3; ++i) device.Answer(truncated);
     uint8_t state[4];
     EXPECT_EQ(protocol.GetState(state), RESULT_NO_LINK);
-}
-
-TEST(StatusTexts, KnownAndUnknownCodes) {
-    EXPECT_STREQ(StatusText(0), "Ошибок нет");
-    EXPECT_STREQ(StatusText(-1), "Нет связи");
-    EXPECT_STREQ(StatusText(-2), "Неверная длина ответа");
-    EXPECT_STREQ(StatusText(145), "Адрес вышел из допустимого диапазона");
-    for (int32_t code : {3, 255, 1000}) EXPECT_STREQ(StatusText(code), "Неизвестная ошибка");
-    EXPECT_EQ(CheckStatusText(-1), "(-1) Нет связи");
-    EXPECT_EQ(CheckStatusText(0), "no exception");
 }

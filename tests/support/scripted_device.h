@@ -9,7 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "device/com_device.h"
+#include "device/packet_protocol.h"
 #include "tests/support/pty_pair.h"
+#include "tools/scanner-sim/frame_parser.h"
 
 class ScriptedDevice {
 public:
@@ -30,7 +33,7 @@ public:
         m_answers.push_back(std::move(raw));
     }
     // Queues a well-formed frame around `payload`.
-    void AnswerPayload(const Bytes& payload) { Answer(Frame(payload)); }
+    void AnswerPayload(const Bytes& payload) { Answer(scanner_sim::BuildFrame(payload)); }
 
     // Writes bytes to the line now, unasked; returns once they wait in the program's input queue.
     void SendNow(const Bytes& bytes) { m_pty.SendQueued(bytes); }
@@ -46,17 +49,6 @@ public:
     std::vector<Clock::time_point> AnswerTimes() const {
         std::lock_guard lock(m_mutex);
         return m_answerTimes;
-    }
-
-    static Bytes Frame(const Bytes& payload) {
-        Bytes frame{0x02, static_cast<uint8_t>(payload.size())};
-        uint8_t check = frame[1];
-        for (uint8_t b : payload) {
-            frame.push_back(b);
-            check ^= b;
-        }
-        frame.push_back(check);
-        return frame;
     }
 
 private:
@@ -108,4 +100,17 @@ private:
     std::vector<Clock::time_point> m_answerTimes;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;  // last: starts after everything it uses exists
+};
+
+// A scripted device with the program's own channel and protocol on it.
+struct ScriptedPort {
+    ScriptedPort() {
+        if (!port.Open(device.SlavePath(), 115200, 100))
+            throw std::runtime_error("cannot open the scripted device's port");
+        protocol.Attach(&port);
+    }
+
+    ScriptedDevice device;
+    CComDevice port;
+    CDeviceProtocol protocol;
 };
