@@ -46,10 +46,6 @@ public:
         std::lock_guard lock(m_mutex);
         return m_times;
     }
-    std::vector<Clock::time_point> AnswerTimes() const {
-        std::lock_guard lock(m_mutex);
-        return m_answerTimes;
-    }
 
 private:
     void Serve() {
@@ -71,7 +67,6 @@ private:
         Bytes frame(pending.begin(), pending.begin() + static_cast<long>(n + 3));
         pending.erase(pending.begin(), pending.begin() + static_cast<long>(n + 3));
         Bytes answer;
-        bool have = false;
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(frame);
@@ -79,16 +74,9 @@ private:
             if (!m_answers.empty()) {
                 answer = std::move(m_answers.front());
                 m_answers.pop_front();
-                have = true;
             }
         }
-        if (have) {
-            {
-                std::lock_guard lock(m_mutex);
-                m_answerTimes.push_back(Clock::now());
-            }
-            if (!answer.empty()) m_pty.Send(answer);
-        }
+        if (!answer.empty()) m_pty.Send(answer);
         return true;
     }
 
@@ -97,7 +85,6 @@ private:
     std::deque<Bytes> m_answers;
     std::vector<Bytes> m_requests;
     std::vector<Clock::time_point> m_times;
-    std::vector<Clock::time_point> m_answerTimes;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;  // last: starts after everything it uses exists
 };
