@@ -131,14 +131,19 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     ExpectIdle();
 }
 
+// An image that does not decode is skipped and the run goes on.
 TEST_F(Acquisition, StopDuringVideoIsSilentAndStillCleansUp) {
-    Start({}, Video);
+    scanner_sim::Config config;
+    config.images = {Bytes(500, 0x00), Bmp(40, 30)};
+    Start(config, Video);
     window->onImage = [&](int n) {
         if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
     };
     PressStart();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(window->images, 2);
+    EXPECT_EQ(sim->ImagesServed(), 4);
+    EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(40, 30));
     EXPECT_EQ(LastCommand(), 0x00);
     EXPECT_EQ(sim->BaudIndex(), 2);
     ExpectIdle();
@@ -250,15 +255,10 @@ TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
     config.images = {Bytes(300, 0x42)};  // not an image: nothing is shown, nothing reported
     Start(config, Snapshot);
     PressStart();
-    std::vector<int> counts;
-    for (const auto& r : sim->Log()) {
-        const uint32_t address = r.params.size() == 5
-                                     ? (r.params[0] | r.params[1] << 8 | r.params[2] << 16 |
-                                        static_cast<uint32_t>(r.params[3]) << 24)
-                                     : 0;
-        if (r.command == CMD_READ_MEMORY && address >= 0x01000000 + 24)
+    std::vector<int> counts;  // of the reads from the image data on, past the 24-byte header
+    for (const auto& r : sim->Log())
+        if (r.command == CMD_READ_MEMORY && r.params[3] == 0x01 && r.params[0] >= 24)
             counts.push_back(r.params[4]);
-    }
     EXPECT_EQ(counts, (std::vector<int>{128, 128, 44}));
     const auto progress = Progress();
     ASSERT_EQ(progress.size(), 3u);
@@ -266,17 +266,6 @@ TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
     EXPECT_TRUE(progress[2].startsWith(QStringLiteral("Выполнено: 100% (")));
     EXPECT_TRUE(progress[2].endsWith(QStringLiteral(" байт/cек.)")));
     EXPECT_EQ(window->images, 0);
-    EXPECT_TRUE(boxes.Texts().empty());
-}
-
-TEST_F(Acquisition, UndecodableImageIsSkippedAndTheRunGoesOn) {
-    scanner_sim::Config config;
-    config.images = {Bytes(500, 0x00), Bmp(40, 30)};
-    Start(config, Video);
-    window->onImage = [&](int) { window->OnCommand(CToolbarDlg::IDC_STOP); };
-    PressStart();
-    EXPECT_EQ(window->images, 1);
-    EXPECT_EQ(window->ImageView()->SourceImage().size(), QSize(40, 30));
     EXPECT_TRUE(boxes.Texts().empty());
 }
 

@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include "tests/support/message_boxes.h"
-#include "ui/dialog_units.h"
 
 namespace {
 
@@ -55,19 +54,17 @@ protected:
     MessageBoxes boxes_;
 };
 
-TEST_F(ImagePropertiesDlgTest, IsAFixedToolWindowWithLabelledFields) {
+// Every field is named by its label (less the colon), which is its buddy.
+TEST_F(ImagePropertiesDlgTest, IsAToolWindowWithLabelledFields) {
     EXPECT_TRUE(dialog_.windowFlags() & Qt::Tool);
-    EXPECT_EQ(dialog_.windowTitle(), "Параметры изображения...");
-    EXPECT_EQ(dialog_.size(), DialogUnits().Size(132, 152));
-    EXPECT_EQ(Edit(D::IDC_JPEG_QUALITY)->geometry(), DialogUnits().Rect(84, 105, 44, 12));
-    EXPECT_EQ(Edit(D::IDC_WIDTH)->accessibleName(), "Ширина");
-    EXPECT_EQ(List(D::IDC_MODE_LIST)->accessibleName(), "Режим получения");
     int labelled = 0;
-    for (QLabel* label : dialog_.findChildren<QLabel*>()) labelled += label->buddy() != nullptr;
+    for (QLabel* label : dialog_.findChildren<QLabel*>()) {
+        if (!label->buddy()) continue;
+        ++labelled;
+        EXPECT_EQ(label->buddy()->accessibleName() + ":", label->text());
+    }
     EXPECT_EQ(labelled, 6);
-    auto* apply = qobject_cast<QPushButton*>(dialog_.Control(D::IDC_APPLY));
-    EXPECT_EQ(apply->text(), "Применить");
-    EXPECT_TRUE(apply->isDefault());
+    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog_.Control(D::IDC_APPLY))->isDefault());
 
     // Tab walks the fields in their order and comes back round.
     const int order[] = {D::IDC_MODE_LIST,   D::IDC_FORMAT,       D::IDC_WIDTH, D::IDC_HEIGHT,
