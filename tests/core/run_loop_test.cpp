@@ -173,25 +173,19 @@ TEST_F(RunLoopTest, StopPostedByAnEventHandlerTakesEffectAfterTheHandlerReturns)
     EXPECT_TRUE(handlerFinished);
 }
 
-TEST_F(RunLoopTest, SecondStopMeetsTheNextPumpOfTheSameOperation) {
-    OperationScope operation;
-    PostStopRequest(1);
-    PostStopRequest(2);
-    EXPECT_EQ(ExpectStop(PumpMessages), 1u);
-    EXPECT_EQ(ExpectStop(PumpMessages), 2u);
-    PumpMessages();
-}
-
-TEST_F(RunLoopTest, StopsLeftWhenAnOperationEndsDoNotReachTheNext) {
+// Each pump takes one stop; those still pending or queued when the operation ends are dropped.
+TEST_F(RunLoopTest, OneStopPerPumpAndLeftoversDieWithTheOperation) {
     {
         OperationScope first;
         PostStopRequest(1);
         PostStopRequest(2);
+        PostStopRequest(3);
         EXPECT_EQ(ExpectStop(PumpMessages), 1u);
+        EXPECT_EQ(ExpectStop(PumpMessages), 2u);
     }
     {
         OperationScope second;
-        PostStopRequest(3);  // still queued when the operation ends
+        PostStopRequest(4);  // still queued when the operation ends
     }
     OperationScope next;
     PumpMessages();
