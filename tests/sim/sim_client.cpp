@@ -13,15 +13,12 @@ namespace sim_test {
 namespace {
 
 speed_t SpeedOf(uint32_t baud) {
-    switch (baud) {
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B9600;
-    }
+    const std::pair<uint32_t, speed_t> speeds[] = {{2400, B2400},   {4800, B4800},
+                                                   {19200, B19200}, {38400, B38400},
+                                                   {57600, B57600}, {115200, B115200}};
+    for (const auto& [rate, code] : speeds)
+        if (rate == baud) return code;
+    return B9600;
 }
 
 }  // namespace
@@ -43,8 +40,6 @@ void SimClient::SetBaud(uint32_t baud) {
     ::cfsetspeed(&tio, SpeedOf(baud));
     ::tcsetattr(fd_, TCSANOW, &tio);
 }
-
-void SimClient::Purge() { ::tcflush(fd_, TCIOFLUSH); }
 
 bool SimClient::Write(const Bytes& bytes) {
     return ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
