@@ -4,8 +4,8 @@
 
 #include "device/device_commands.h"
 #include "tests/support/failure_text.h"
-#include "tests/support/scripted_device.h"
 #include "tests/support/sim_port.h"
+#include "tools/scanner-sim/frame_parser.h"
 
 namespace {
 
@@ -114,9 +114,10 @@ TEST(ImageRequest, LeaveWaitsForTheAcknowledgement) {
 }
 
 TEST(ImageRequest, AbsurdImageSizeIsRefused) {
-    ScriptedPort scripted;
-    scripted.device.AnswerPayload({CMD_READ_MEMORY, 0x00, 20, 0});
-    scripted.device.AnswerPayload({CMD_READ_MEMORY, 0x00, 0xFF, 0xFF, 0xFF, 0x7F});
-    EXPECT_NE(FailureText([&] { LocateImage(scripted.protocol); }).find("2147483647"),
+    SimPort sim;
+    sim.scanner.InjectRawAnswer(scanner_sim::BuildFrame({CMD_READ_MEMORY, 0x00, 20, 0}));
+    sim.scanner.InjectRawAnswer(
+        scanner_sim::BuildFrame({CMD_READ_MEMORY, 0x00, 0xFF, 0xFF, 0xFF, 0x7F}));
+    EXPECT_NE(FailureText([&] { LocateImage(sim.protocol); }).find("2147483647"),
               std::string::npos);
 }
