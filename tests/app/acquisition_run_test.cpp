@@ -108,12 +108,10 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     bool busyDuringRun = false;
     window->onImage = [&](int) {
         focusDuringRun = QApplication::focusWidget();
-        busyDuringRun = window->IsBusy() &&
-                        !window->Toolbar()->Control(CToolbarDlg::IDC_START)->isEnabled() &&
-                        !window->Toolbar()->Control(CToolbarDlg::IDC_SETTINGS)->isEnabled() &&
-                        !window->Toolbar()->Control(CToolbarDlg::IDC_MODE_LIST)->isEnabled() &&
-                        window->Toolbar()->Control(CToolbarDlg::IDC_COPY)->isEnabled() &&
-                        window->Toolbar()->Control(CToolbarDlg::IDC_STOP)->isEnabled();
+        auto on = [&](int id) { return window->Toolbar()->Control(id)->isEnabled(); };
+        busyDuringRun = window->IsBusy() && !on(CToolbarDlg::IDC_START) &&
+                        !on(CToolbarDlg::IDC_SETTINGS) && !on(CToolbarDlg::IDC_MODE_LIST) &&
+                        on(CToolbarDlg::IDC_COPY) && on(CToolbarDlg::IDC_STOP);
     };
     PressStart();
     EXPECT_TRUE(busyDuringRun);

@@ -63,15 +63,6 @@ TEST(WaitUntilTest, ConditionIsTestedOncePerIntervalStartingOneIntervalLate) {
     EXPECT_EQ(tested, (std::vector<uint32_t>{10, 20, 30}));
 }
 
-TEST(WaitUntilTest, ConditionPointerGetsItsContext) {
-    FakeClock clock;
-    int calls = 0;
-    auto condition = [](void* context) { return ++*static_cast<int*>(context) == 2; };
-    EXPECT_TRUE(WaitUntil(condition, &calls, 5, 100, clock.Clock()));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(clock.time, 1010u);
-}
-
 TEST(WaitUntilTest, DelayWithoutConditionReturnsFalseAtTheLimit) {
     FakeClock clock;
     EXPECT_FALSE(WaitUntil(nullptr, nullptr, 50, 50, clock.Clock()));
