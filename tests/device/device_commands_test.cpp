@@ -114,6 +114,7 @@ TEST_F(Commands, PingAndSpeedQueryOutcomes) {
     uint8_t code = 0;
     sim.scanner.GoSilent(true);
     EXPECT_FALSE(Ping(protocol, &code));
+    ASSERT_TRUE(sim.scanner.WaitForRequests(3, std::chrono::seconds(5)));  // all three silent
     sim.scanner.GoSilent(false);
     Answer({CMD_GET_INFO, 0x00, 0, 0, 0, 0, 200});
     EXPECT_TRUE(Ping(protocol, &code));
