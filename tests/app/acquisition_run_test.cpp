@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -20,6 +19,7 @@
 #include "imaging/image_viewer.h"
 #include "tests/support/message_boxes.h"
 #include "tools/scanner-sim/scanner.h"
+#include "tools/scanner-sim/test_bitmap.h"
 
 namespace {
 
@@ -44,16 +44,6 @@ public:
     std::function<void(int)> onImage;
     std::function<void(const QString&)> onText;
 };
-
-Bytes Bmp(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB888);
-    image.fill(Qt::yellow);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return Bytes(bytes.begin(), bytes.end());
-}
 
 class Acquisition : public ::testing::Test {
 protected:
@@ -132,7 +122,7 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
 // An image that does not decode is skipped and the run goes on.
 TEST_F(Acquisition, StopDuringVideoIsSilentAndStillCleansUp) {
     scanner_sim::Config config;
-    config.images = {Bytes(500, 0x00), Bmp(40, 30)};
+    config.images = {Bytes(500, 0x00), scanner_sim::MakeTestBitmap(40, 30, 0)};
     Start(config, Video);
     window->onImage = [&](int n) {
         if (n == 2) window->OnCommand(CToolbarDlg::IDC_STOP);
@@ -301,7 +291,7 @@ TEST_F(Acquisition, NothingAnsweringIsNoLink) {
 
 TEST_F(Acquisition, VanishedDeviceLeavesTheWindowUsable) {
     scanner_sim::Config config;
-    config.images = {Bmp(200, 150)};
+    config.images = {scanner_sim::MakeTestBitmap(200, 150, 0)};
     Start(config, Video);
     window->onText = [&](const QString& text) {
         if (text.startsWith(QStringLiteral("Выполнено:"))) sim->Vanish();
