@@ -10,8 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/dialog_units.h"
-#include "ui/message_box.h"
+#include "tests/support/message_boxes.h"
 
 namespace {
 
@@ -30,18 +29,11 @@ protected:
             (dialog_.ModeSelection() == 0 ? snapshot_ : video_) = dialog_.Parameters();
         });
         QObject::connect(&dialog_, &D::hideRequested, [this] { dialog_.hide(); });
-        previousHandler_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-            messages_ << request.text;
-            EXPECT_EQ(request.icon, MsgIcon::Warning);
-            EXPECT_EQ(request.buttons, MsgButtons::Ok);
-            return MsgResult::Ok;
-        });
         Load();
         dialog_.show();
         dialog_.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog_));
     }
-    ~ImagePropertiesDlgTest() override { SetMessageBoxHandler(previousHandler_); }
 
     void Load() { dialog_.SetParameters(dialog_.ModeSelection() == 0 ? snapshot_ : video_); }
 
@@ -59,23 +51,20 @@ protected:
     QSignalSpy applies_;
     ImageParameters snapshot_ = kSnapshot;
     ImageParameters video_ = kVideo;
-    QStringList messages_;
-    MessageBoxHandler previousHandler_;
+    MessageBoxes boxes_;
 };
 
-TEST_F(ImagePropertiesDlgTest, IsAFixedToolWindowWithLabelledFields) {
+// Every field is named by its label (less the colon), which is its buddy.
+TEST_F(ImagePropertiesDlgTest, IsAToolWindowWithLabelledFields) {
     EXPECT_TRUE(dialog_.windowFlags() & Qt::Tool);
-    EXPECT_EQ(dialog_.windowTitle(), "Параметры изображения...");
-    EXPECT_EQ(dialog_.size(), DialogUnits().Size(132, 152));
-    EXPECT_EQ(Edit(D::IDC_JPEG_QUALITY)->geometry(), DialogUnits().Rect(84, 105, 44, 12));
-    EXPECT_EQ(Edit(D::IDC_WIDTH)->accessibleName(), "Ширина");
-    EXPECT_EQ(List(D::IDC_MODE_LIST)->accessibleName(), "Режим получения");
     int labelled = 0;
-    for (QLabel* label : dialog_.findChildren<QLabel*>()) labelled += label->buddy() != nullptr;
+    for (QLabel* label : dialog_.findChildren<QLabel*>()) {
+        if (!label->buddy()) continue;
+        ++labelled;
+        EXPECT_EQ(label->buddy()->accessibleName() + ":", label->text());
+    }
     EXPECT_EQ(labelled, 6);
-    auto* apply = qobject_cast<QPushButton*>(dialog_.Control(D::IDC_APPLY));
-    EXPECT_EQ(apply->text(), "Применить");
-    EXPECT_TRUE(apply->isDefault());
+    EXPECT_TRUE(qobject_cast<QPushButton*>(dialog_.Control(D::IDC_APPLY))->isDefault());
 
     // Tab walks the fields in their order and comes back round.
     const int order[] = {D::IDC_MODE_LIST,   D::IDC_FORMAT,       D::IDC_WIDTH, D::IDC_HEIGHT,
@@ -98,7 +87,7 @@ TEST_F(ImagePropertiesDlgTest, ShowsTheSetAndAppliesWhatWasTyped) {
     Type(D::IDC_SUBSAMPLING, "12abc");  // the leading number
     Type(D::IDC_JPEG_QUALITY, "255");
     Apply();
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("|").toStdString();
+    EXPECT_TRUE(boxes_.Shown().empty()) << boxes_.Joined();
     EXPECT_EQ(applies_.count(), 1);
     EXPECT_EQ(snapshot_, (ImageParameters{0, -1, 4464, 12, 255}));
     EXPECT_EQ(video_, kVideo);
@@ -119,10 +108,12 @@ TEST_F(ImagePropertiesDlgTest, RefusesFieldsThatAreNoNumberAndFocusesThem) {
     };
     for (const auto& refused : cases) {
         Load();
-        messages_.clear();
+        boxes_.Clear();
         Type(refused.id, refused.text);
         Apply();
-        EXPECT_EQ(messages_, QStringList{refused.message}) << refused.text;
+        ASSERT_EQ(boxes_.Texts(), QStringList{refused.message}) << refused.text;
+        EXPECT_EQ(boxes_.Shown()[0].icon, MsgIcon::Warning);
+        EXPECT_EQ(boxes_.Shown()[0].buttons, MsgButtons::Ok);
         EXPECT_EQ(QApplication::focusWidget(), Edit(refused.id)) << refused.text;
         EXPECT_EQ(Edit(refused.id)->selectedText(), refused.text);
     }

@@ -1,3 +1,5 @@
+#include "app/toolbar_dlg.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -7,7 +9,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/toolbar_dlg.h"
 #include "ui/dialog_units.h"
 
 namespace {
@@ -47,49 +48,32 @@ TEST(DialogUnitsTest, ConvertsFromTheFontsCharacterSize) {
     EXPECT_EQ(units.Y(-12), -qRound(12 * units.BaseHeight() / 8.0));
 }
 
-TEST_F(ToolbarTest, ControlsSitAtTheirPlacesInTabOrder) {
-    DialogUnits units;
-    EXPECT_EQ(toolbar_.size(), units.Size(228, 14));
-    const struct {
-        int id, x, width;
-    } places[] = {
-        {T::IDC_START, 0, 16},     {T::IDC_STOP, 16, 16},       {T::IDC_COPY, 40, 16},
-        {T::IDC_SETTINGS, 56, 16}, {T::IDC_MODE_LIST, 108, 96}, {T::IDC_IMAGE_PARAMS, 212, 16},
-    };
+// One row, left to right in tab order without overlapping; every button names itself by its
+// caption in the tooltip and to assistive tools, and shows an icon.
+TEST_F(ToolbarTest, ControlsSitInOneRowInTabOrderAndNameThemselves) {
+    EXPECT_EQ(toolbar_.size(), DialogUnits().Size(228, 14));
     QWidget* previous = nullptr;
-    for (const auto& place : places) {
-        QWidget* control = toolbar_.Control(place.id);
-        ASSERT_NE(control, nullptr) << place.id;
-        EXPECT_EQ(control->geometry(), units.Rect(place.x, 0, place.width, 14)) << place.id;
+    for (int id : {T::IDC_START, T::IDC_STOP, T::IDC_COPY, T::IDC_SETTINGS, T::IDC_MODE_LIST,
+                   T::IDC_IMAGE_PARAMS}) {
+        QWidget* control = toolbar_.Control(id);
+        ASSERT_NE(control, nullptr) << id;
         EXPECT_TRUE(control->isVisible());
-        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << place.id;
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << id;
+        EXPECT_EQ(control->geometry().top(), 0);
         if (previous) {
-            EXPECT_EQ(previous->nextInFocusChain(), control) << place.id;
+            EXPECT_EQ(previous->nextInFocusChain(), control) << id;
+            EXPECT_LT(previous->geometry().right(), control->geometry().left()) << id;
         }
         previous = control;
+        if (id == T::IDC_MODE_LIST) continue;
+        EXPECT_FALSE(Button(id)->toolTip().isEmpty()) << id;
+        EXPECT_EQ(Button(id)->accessibleName(), Button(id)->toolTip());
+        EXPECT_FALSE(Button(id)->icon().pixmap(16, 16).isNull()) << id;
     }
+    EXPECT_EQ(Button(T::IDC_STOP)->toolTip(), "Стоп");
+    EXPECT_EQ(ModeList()->accessibleDescription(), "Режим получения");
     EXPECT_EQ(toolbar_.Control(1009), nullptr);
     EXPECT_TRUE(qobject_cast<QPushButton*>(toolbar_.Control(T::IDC_START))->isDefault());
-}
-
-TEST_F(ToolbarTest, ButtonsShowIconsAndNameThemselvesByTheirCaptions) {
-    const struct {
-        int id;
-        const char* caption;
-    } buttons[] = {
-        {T::IDC_START, "Старт"},
-        {T::IDC_STOP, "Стоп"},
-        {T::IDC_COPY, "Копировать"},
-        {T::IDC_SETTINGS, "Настройки..."},
-        {T::IDC_IMAGE_PARAMS, "Параметры изображения..."},
-    };
-    for (const auto& button : buttons) {
-        QAbstractButton* control = Button(button.id);
-        EXPECT_EQ(control->toolTip(), QString::fromUtf8(button.caption));
-        EXPECT_EQ(control->accessibleName(), QString::fromUtf8(button.caption));
-        EXPECT_FALSE(control->icon().pixmap(16, 16).isNull()) << button.caption;
-    }
-    EXPECT_EQ(ModeList()->accessibleDescription(), "Режим получения");
 }
 
 TEST_F(ToolbarTest, ModeListHoldsTheFiveModesAndItsTooltipIsTheSelection) {

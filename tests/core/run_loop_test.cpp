@@ -67,15 +67,6 @@ TEST(WaitUntilTest, ConditionIsTestedOncePerIntervalStartingOneIntervalLate) {
     EXPECT_EQ(tested, (std::vector<uint32_t>{10, 20, 30}));
 }
 
-TEST(WaitUntilTest, ConditionPointerGetsItsContext) {
-    FakeClock clock;
-    int calls = 0;
-    auto condition = [](void* context) { return ++*static_cast<int*>(context) == 2; };
-    EXPECT_TRUE(WaitUntil(condition, &calls, 5, 100, clock.Clock()));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(clock.time, 1010u);
-}
-
 TEST(WaitUntilTest, DelayWithoutConditionReturnsFalseAtTheLimit) {
     FakeClock clock;
     EXPECT_FALSE(WaitUntil(nullptr, nullptr, 50, 50, clock.Clock()));
@@ -220,25 +211,19 @@ TEST_F(RunLoopTest, StopPostedDuringAPumpIsSeenByThatPump) {
     EXPECT_EQ(ExpectStop(PumpMessages), 6u);
 }
 
-TEST_F(RunLoopTest, SecondStopMeetsTheNextPumpOfTheSameOperation) {
-    OperationScope operation;
-    PostStopRequest(1);
-    PostStopRequest(2);
-    EXPECT_EQ(ExpectStop(PumpMessages), 1u);
-    EXPECT_EQ(ExpectStop(PumpMessages), 2u);
-    PumpMessages();
-}
-
-TEST_F(RunLoopTest, StopsLeftWhenAnOperationEndsDoNotReachTheNext) {
+// Each pump takes one stop; those still pending or queued when the operation ends are dropped.
+TEST_F(RunLoopTest, OneStopPerPumpAndLeftoversDieWithTheOperation) {
     {
         OperationScope first;
         PostStopRequest(1);
         PostStopRequest(2);
+        PostStopRequest(3);
         EXPECT_EQ(ExpectStop(PumpMessages), 1u);
+        EXPECT_EQ(ExpectStop(PumpMessages), 2u);
     }
     {
         OperationScope second;
-        PostStopRequest(3);  // still queued when the operation ends
+        PostStopRequest(4);  // still queued when the operation ends
     }
     OperationScope next;
     PumpMessages();

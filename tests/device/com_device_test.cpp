@@ -62,8 +62,7 @@ TEST(ComDevice, WritesReachTheLineAndPurgeDropsPendingInput) {
     device.WriteByte(0x9E);
     EXPECT_EQ(pty.Receive(4), (std::vector<uint8_t>{0x02, 0x01, 0x9F, 0x9E}));
 
-    pty.Send({7, 7, 7});
-    pty.Receive(1, 30);  // let the bytes settle in the input queue
+    pty.SendQueued({7, 7, 7});
     device.PurgeReceive();
     EXPECT_THROW(device.ReadByte(), CDeviceException);
 }

@@ -4,29 +4,25 @@
 
 #include <thread>
 
-#include "device/com_device.h"
-#include "tests/support/scripted_device.h"
+#include "tests/support/failure_text.h"
 #include "tests/support/sim_port.h"
+#include "tools/scanner-sim/frame_parser.h"
 
 namespace {
 
-using Bytes = ScriptedDevice::Bytes;
+using scanner_sim::Bytes;
 
-class ScriptedCommands : public ::testing::Test {
+// The simulated scanner, answering with what a test injects where its own answers will not do.
+class Commands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
-        protocol.Attach(&port);
+    // Makes the next request's answer `payload`, framed.
+    void Answer(const Bytes& payload) {
+        sim.scanner.InjectRawAnswer(scanner_sim::BuildFrame(payload));
     }
-    // The parameters of request `i` (the frame without start, length and check bytes).
-    Bytes Params(size_t i) {
-        Bytes frame = device.Requests().at(i);
-        return Bytes(frame.begin() + 3, frame.end() - 1);
-    }
+    Bytes Params(size_t i) { return sim.scanner.Log().at(i).params; }
 
-    ScriptedDevice device;
-    CComDevice port;
-    CDeviceProtocol protocol;
+    SimPort sim{{}, 9600, 100};
+    CDeviceProtocol& protocol = sim.protocol;
 };
 
 Bytes ReadAnswer(uint8_t count, uint8_t fill) {
@@ -48,10 +44,10 @@ struct Progress {
 
 }  // namespace
 
-TEST_F(ScriptedCommands, ReadMemoryInChunksWithProgress) {
-    device.AnswerPayload(ReadAnswer(128, 1));
-    device.AnswerPayload(ReadAnswer(128, 2));
-    device.AnswerPayload(ReadAnswer(44, 3));
+TEST_F(Commands, ReadMemoryInChunksWithProgress) {
+    Answer(ReadAnswer(128, 1));
+    Answer(ReadAnswer(128, 2));
+    Answer(ReadAnswer(44, 3));
     uint8_t buffer[300] = {};
     Progress progress;
     ASSERT_EQ(protocol.ReadMemory(0x200, buffer, 300, Progress::Record, &progress, 128), 0);
@@ -66,77 +62,72 @@ TEST_F(ScriptedCommands, ReadMemoryInChunksWithProgress) {
     EXPECT_EQ(buffer[299], 3);
 }
 
-TEST_F(ScriptedCommands, FailedChunkEndsTheTransferAndLeavesItsPartAlone) {
-    device.AnswerPayload(ReadAnswer(128, 1));
-    device.AnswerPayload({CMD_READ_MEMORY, 145});
+TEST_F(Commands, FailedChunkEndsTheTransferAndLeavesItsPartAlone) {
+    Answer(ReadAnswer(128, 1));
+    Answer({CMD_READ_MEMORY, 145});
     uint8_t buffer[300] = {};
     Progress progress;
     EXPECT_EQ(protocol.ReadMemory(0x200, buffer, 300, Progress::Record, &progress, 128), 145);
     EXPECT_EQ(progress.done, (std::vector<uint32_t>{128}));
     EXPECT_EQ(buffer[128], 0);
-    EXPECT_EQ(device.Requests().size(), 2u);
+    EXPECT_EQ(sim.scanner.RequestCount(), 2u);
 }
 
-TEST_F(ScriptedCommands, ThrowingCallbackEndsTheTransferBetweenChunks) {
-    device.AnswerPayload(ReadAnswer(128, 1));
-    device.AnswerPayload(ReadAnswer(128, 2));
+TEST_F(Commands, ThrowingCallbackEndsTheTransferBetweenChunks) {
+    Answer(ReadAnswer(128, 1));
+    Answer(ReadAnswer(128, 2));
     auto stop = [](const uint8_t*, uint32_t, uint32_t, void*) { throw std::runtime_error("stop"); };
     uint8_t buffer[300];
     EXPECT_THROW(protocol.ReadMemory(0, buffer, 300, stop, nullptr, 128), std::runtime_error);
-    EXPECT_EQ(device.Requests().size(), 1u);
+    EXPECT_EQ(sim.scanner.RequestCount(), 1u);
 }
 
-TEST_F(ScriptedCommands, WriteMemoryAddressAndData) {
+TEST_F(Commands, WriteMemoryAddressAndData) {
     EXPECT_EQ(protocol.WriteMemory(0x3E8, nullptr, 0, nullptr, nullptr, 128), 0);
-    EXPECT_TRUE(device.Requests().empty());
+    EXPECT_EQ(sim.scanner.RequestCount(), 0u);
 
-    device.AnswerPayload({CMD_WRITE_MEMORY, 0x00});
+    Answer({CMD_WRITE_MEMORY, 0x00});
     const uint8_t data = 0x5A;
     EXPECT_EQ(protocol.WriteMemory(0x3E8, &data, 1, nullptr, nullptr, 128), 0);
     EXPECT_EQ(Params(0), (Bytes{0xE8, 0x03, 0x00, 0x00, 0x5A}));
 }
 
-TEST_F(ScriptedCommands, ZeroChunkIsRefusedInsteadOfLoopingForever) {
+TEST_F(Commands, ZeroChunkIsRefusedInsteadOfLoopingForever) {
     uint8_t data[4] = {};
     EXPECT_THROW(protocol.WriteMemory(0, data, 4, nullptr, nullptr, 0), test_exception);
     EXPECT_THROW(protocol.ReadMemory(0, data, 4, nullptr, nullptr, 0), test_exception);
-    EXPECT_TRUE(device.Requests().empty());
+    EXPECT_EQ(sim.scanner.RequestCount(), 0u);
 }
 
-TEST_F(ScriptedCommands, TriggerFlag) {
-    device.AnswerPayload({CMD_TRIGGER, 0x00});
+TEST_F(Commands, TriggerFlag) {
     EXPECT_EQ(protocol.SetTrigger(true), 0);
     EXPECT_EQ(Params(0), (Bytes{1}));
-    device.AnswerPayload({CMD_TRIGGER, 0x00});
-    ResetTrigger(protocol);
-    EXPECT_EQ(Params(1), (Bytes{0}));
-    device.AnswerPayload({CMD_TRIGGER, 0x00, 0x80});
     EXPECT_TRUE(IsTriggerPressed(protocol));
-    device.AnswerPayload({CMD_TRIGGER, 0x00, 0x00});
+    ResetTrigger(protocol);
+    EXPECT_EQ(Params(2), (Bytes{0}));
     EXPECT_FALSE(IsTriggerPressed(protocol));
+    Answer({CMD_TRIGGER, 0x00, 0x80});
+    EXPECT_TRUE(IsTriggerPressed(protocol)) << "any value but 0 is pressed";
 }
 
-TEST_F(ScriptedCommands, PingAndSpeedQueryOutcomes) {
+TEST_F(Commands, PingAndSpeedQueryOutcomes) {
     uint8_t code = 0;
-    EXPECT_FALSE(Ping(protocol, &code));  // nothing answers
-    device.AnswerPayload({CMD_GET_INFO, 0x00, 0, 0, 0, 0, 200});
+    sim.scanner.InjectWrongEcho(3);  // no usable answer
+    EXPECT_FALSE(Ping(protocol, &code));
+    Answer({CMD_GET_INFO, 0x00, 0, 0, 0, 0, 200});
     EXPECT_TRUE(Ping(protocol, &code));
     EXPECT_EQ(code, 200);
-    device.AnswerPayload({CMD_GET_INFO, 115});
+    Answer({CMD_GET_INFO, 115});
     EXPECT_THROW(Ping(protocol), test_exception);
 
-    device.AnswerPayload({CMD_BAUD_RATE, 0x08});
+    Answer({CMD_BAUD_RATE, 0x08});
     EXPECT_EQ(GetDeviceBaudIndex(protocol, SpeedCommand::Optional), 4);
-    device.AnswerPayload({CMD_BAUD_RATE, 0x08});
-    try {
-        GetDeviceBaudIndex(protocol, SpeedCommand::Required);
-        ADD_FAILURE() << "no exception";
-    } catch (const test_exception& e) {
-        EXPECT_EQ(e.description(), "(8) Команда не поддерживается");
-    }
+    Answer({CMD_BAUD_RATE, 0x08});
+    EXPECT_EQ(FailureText([&] { GetDeviceBaudIndex(protocol, SpeedCommand::Required); }),
+              "(8) Команда не поддерживается");
 }
 
-TEST(SimCommands, WaitForTriggerReturnsOncePressed) {
+TEST(WaitForTrigger, ReturnsOncePressed) {
     SimPort sim;
     ResetTrigger(sim.protocol);
     std::thread presser([&] {

@@ -2,59 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include "device/com_device.h"
 #include "tests/support/failure_text.h"
-#include "tests/support/scripted_device.h"
+#include "tests/support/sim_port.h"
+#include "tools/scanner-sim/frame_parser.h"
 
 namespace {
 
-using Bytes = ScriptedDevice::Bytes;
+using scanner_sim::BuildFrame;
+using scanner_sim::Bytes;
 
+// The simulated scanner answers what a test injects; its log shows the requests as it parsed
+// them, so a request it logged with its command and parameters was framed correctly.
 class PacketProtocol : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(port.Open(device.SlavePath(), 115200, 100));
-        protocol.Attach(&port);
-    }
-
-    ScriptedDevice device;
-    CComDevice port;
-    CDeviceProtocol protocol;
+    SimPort sim{{}, 9600, 100};
+    scanner_sim::Scanner& device = sim.scanner;
+    CDeviceProtocol& protocol = sim.protocol;
 };
-
-std::string CheckStatusText(int32_t result) {
-    return FailureText([result] { CheckStatus(result); });
-}
 
 }  // namespace
 
-TEST_F(PacketProtocol, WorkedFramesByteForByte) {
-    // Unanswered: each request goes out three times, whole.
-    uint8_t state[4];
-    EXPECT_EQ(protocol.Transact(0x9F, state, 4, nullptr, 0), RESULT_NO_LINK);
+// The device parses the program's frames, the longest too; the program reads a literal frame and
+// one of 256 payload bytes (length byte 0).
+TEST_F(PacketProtocol, FramesBothWays) {
     const uint8_t zero = 0;
     uint8_t info[5];
-    EXPECT_EQ(protocol.Transact(0x9E, info, 5, &zero, 1), RESULT_NO_LINK);
-    auto requests = device.Requests();
-    ASSERT_EQ(requests.size(), 6u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(requests[i], (Bytes{0x02, 0x01, 0x9F, 0x9E}));
-        EXPECT_EQ(requests[3 + i], (Bytes{0x02, 0x02, 0x9E, 0x00, 0x9C}));
-    }
-
-    device.AnswerPayload({0xA1, 0x00, 0x04});
-    EXPECT_EQ(ScriptedDevice::Frame({0xA1, 0x00, 0x04}),
-              (Bytes{0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6}));
+    EXPECT_EQ(protocol.Transact(0x9E, info, 5, &zero, 1), RESULT_OK);
+    EXPECT_EQ(info[4], 151);
+    device.InjectRawAnswer({0x02, 0x03, 0xA1, 0x00, 0x04, 0xA6});
     uint8_t index = 0xFF;
     EXPECT_EQ(protocol.Transact(0xA1, &index, 1, nullptr, 0), RESULT_OK);
     EXPECT_EQ(index, 4);
-}
 
-TEST_F(PacketProtocol, LongestFramesBothWays) {
     Bytes answer{0x9C, 0x00};
     for (int i = 0; i < 254; ++i) answer.push_back(static_cast<uint8_t>(i));
-    device.AnswerPayload(answer);  // 256 payload bytes: length byte 0x00
-
+    device.InjectRawAnswer(BuildFrame(answer));
     uint8_t params[255];
     for (int i = 0; i < 255; ++i) params[i] = static_cast<uint8_t>(255 - i);
     uint8_t data[254] = {};
@@ -62,99 +44,92 @@ TEST_F(PacketProtocol, LongestFramesBothWays) {
     EXPECT_EQ(data[0], 0);
     EXPECT_EQ(data[253], 253);
 
-    const Bytes request = device.Requests().at(0);
-    ASSERT_EQ(request.size(), 259u);
-    EXPECT_EQ(request[1], 0x00);
-    EXPECT_EQ(request[2], 0x9C);
-    EXPECT_EQ(request[257], 1);
-    uint8_t check = 0;
-    for (size_t i = 1; i < 258; ++i) check ^= request[i];
-    EXPECT_EQ(request[258], check);
+    const auto log = device.Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].params, Bytes{0});
+    EXPECT_EQ(log[1].command, 0xA1);
+    EXPECT_TRUE(log[1].params.empty());
+    EXPECT_EQ(log[2].command, 0x9C);
+    EXPECT_EQ(log[2].params, Bytes(params, params + 255));
 
     EXPECT_EQ(protocol.Transact(0x9C, nullptr, 0, params, 256), STATUS_BAD_PARAMETERS);
-    EXPECT_EQ(device.Requests().size(), 1u) << "an unframeable request must not be sent";
+    EXPECT_EQ(device.RequestCount(), 3u) << "an unframeable request must not be sent";
 }
 
 TEST_F(PacketProtocol, BusyThreeTimesIsNoLinkWithPauses) {
-    for (int i = 0; i < 3; ++i) device.AnswerPayload({0x9F, 0x02});
-    const auto start = ScriptedDevice::Clock::now();
+    device.InjectBusy(3);
+    const auto start = std::chrono::steady_clock::now();
     uint8_t state[4];
     EXPECT_EQ(protocol.GetState(state), RESULT_NO_LINK);
-    const auto elapsed = ScriptedDevice::Clock::now() - start;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
 
-    auto times = device.RequestTimes();
-    ASSERT_EQ(times.size(), 3u);
-    EXPECT_GE(times[1] - times[0], std::chrono::milliseconds(60));
-    EXPECT_GE(times[2] - times[1], std::chrono::milliseconds(60));
+    auto log = device.Log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_GE(log[1].timeMs - log[0].timeMs, 60);
+    EXPECT_GE(log[2].timeMs - log[1].timeMs, 60);
     EXPECT_GE(elapsed, std::chrono::milliseconds(180)) << "the third busy answer is paused too";
 }
 
-TEST_F(PacketProtocol, WrongEchoIsNeverAccepted) {
-    for (int i = 0; i < 3; ++i) device.AnswerPayload({0x9E, 0x00, 1, 2, 3, 4});
+// Answers of the wrong length end the request at once; one that echoes another command is never
+// taken, however often it comes. Neither touches the caller's buffer.
+TEST_F(PacketProtocol, WrongEchoAndLengthFaultsLeaveTheAnswerAlone) {
     uint8_t state[4] = {9, 9, 9, 9};
-    EXPECT_EQ(protocol.Transact(0x9F, state, 4, nullptr, 0), RESULT_NO_LINK);
-    EXPECT_EQ(device.Requests().size(), 3u);
-    EXPECT_EQ(state[0], 9);
-}
-
-TEST_F(PacketProtocol, LengthFaultsEndAtOnceAndLeaveTheAnswerAlone) {
-    device.AnswerPayload({0x9F});  // the echo alone
-    uint8_t state[4] = {9, 9, 9, 9};
+    device.InjectEchoOnly(1);
     EXPECT_EQ(protocol.GetState(state), RESULT_BAD_LENGTH);
-    EXPECT_EQ(device.Requests().size(), 1u);
-
-    device.AnswerPayload({0x9F, 0x00, 1, 2, 3, 4, 5});  // one answer byte too many
+    EXPECT_EQ(device.RequestCount(), 1u);
+    device.InjectExtraAnswerByte(1);
     EXPECT_EQ(protocol.GetState(state), RESULT_BAD_LENGTH);
-    EXPECT_EQ(device.Requests().size(), 2u);
+    EXPECT_EQ(device.RequestCount(), 2u);
+    device.InjectWrongEcho(3);
+    EXPECT_EQ(protocol.GetState(state), RESULT_NO_LINK);
+    EXPECT_EQ(device.RequestCount(), 5u);
     EXPECT_EQ(state[0], 9);
     EXPECT_EQ(state[3], 9);
 }
 
 TEST_F(PacketProtocol, ErrorStatusIsTheResultWhateverFollows) {
-    device.AnswerPayload({0x9F, 0x08, 0xDE, 0xAD});
+    device.InjectRawAnswer(BuildFrame({0x9F, 0x08, 0xDE, 0xAD}));
     uint8_t state[4];
     EXPECT_EQ(protocol.GetState(state), STATUS_NOT_SUPPORTED);
-    EXPECT_EQ(device.Requests().size(), 1u);
-    EXPECT_EQ(CheckStatusText(STATUS_NOT_SUPPORTED), "(8) Команда не поддерживается");
+    EXPECT_EQ(device.RequestCount(), 1u);
+    EXPECT_EQ(FailureText([] { CheckStatus(STATUS_NOT_SUPPORTED); }),
+              "(8) Команда не поддерживается");
+    for (int32_t code : {3, 255, 1000}) EXPECT_STREQ(StatusText(code), "Неизвестная ошибка");
 }
 
+// Bytes that follow an answer are dropped before the next request. They leave the device in the
+// same write as the answer, so they wait in the input queue by the time the answer is read.
 TEST_F(PacketProtocol, StaleBytesArePurgedBeforeEveryAttempt) {
-    device.SendNow({0x02, 0x05, 0x9F, 0x00, 0xEE, 0xEE});
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    device.AnswerPayload({0x9F, 0x00, 1, 2, 3, 4});
+    const Bytes answer = BuildFrame({0x9F, 0x00, 1, 2, 3, 4});
+    Bytes trailing = answer;
+    trailing.insert(trailing.end(), {0x02, 0x05, 0x9F, 0x00, 0xEE, 0xEE});
+    device.InjectRawAnswer(trailing);
+    device.InjectRawAnswer(answer);
     uint8_t state[4] = {};
     EXPECT_EQ(protocol.GetState(state), RESULT_OK);
+    EXPECT_EQ(protocol.GetState(state), RESULT_OK);
     EXPECT_EQ(state[3], 4);
-    EXPECT_EQ(device.Requests().size(), 1u);
+    EXPECT_EQ(device.RequestCount(), 2u);
 }
 
+// A truncated answer times out like silence: the retries after it go out whole, three in all.
 TEST_F(PacketProtocol, MalformedAnswersEachEndOneAttempt) {
-    const Bytes good = ScriptedDevice::Frame({0x9F, 0x00, 1, 2, 3, 4});
+    const Bytes good = BuildFrame({0x9F, 0x00, 1, 2, 3, 4});
     const Bytes badStart{0x03, 0x06, 0x9F, 0x00, 1, 2, 3, 4, good[8]};
     const Bytes badCheck{0x02, 0x06, 0x9F, 0x00, 1, 2, 3, 4, static_cast<uint8_t>(good[8] ^ 1)};
     const Bytes truncated{0x02, 0x20, 0x9F, 0x00, 1, 2, 3, 4};  // promises far more than arrives
 
     for (const Bytes& bad : {badStart, badCheck, truncated}) {
-        device.Answer(bad);
-        device.Answer(bad);
-        device.Answer(good);
+        device.InjectRawAnswer(bad);
+        device.InjectRawAnswer(bad);
+        device.InjectRawAnswer(good);
         uint8_t state[4] = {};
         EXPECT_EQ(protocol.GetState(state), RESULT_OK);
         EXPECT_EQ(state[0], 1);
     }
-    EXPECT_EQ(device.Requests().size(), 9u);
+    EXPECT_EQ(device.RequestCount(), 9u);
 
-    for (int i = 0; i < 3; ++i) device.Answer(truncated);
+    for (int i = 0; i < 3; ++i) device.InjectRawAnswer(truncated);
     uint8_t state[4];
     EXPECT_EQ(protocol.GetState(state), RESULT_NO_LINK);
-}
-
-TEST(StatusTexts, KnownAndUnknownCodes) {
-    EXPECT_STREQ(StatusText(0), "Ошибок нет");
-    EXPECT_STREQ(StatusText(-1), "Нет связи");
-    EXPECT_STREQ(StatusText(-2), "Неверная длина ответа");
-    EXPECT_STREQ(StatusText(145), "Адрес вышел из допустимого диапазона");
-    for (int32_t code : {3, 255, 1000}) EXPECT_STREQ(StatusText(code), "Неизвестная ошибка");
-    EXPECT_EQ(CheckStatusText(-1), "(-1) Нет связи");
-    EXPECT_EQ(CheckStatusText(0), "no exception");
 }

@@ -12,20 +12,11 @@ namespace {
 
 class DeviceInfoDlgTest : public DiscoveryTest {};
 
-TEST_F(DeviceInfoDlgTest, IsACaptionlessPopUpWithItsOneLabel) {
-    SimPort sim;
-    CDeviceInfoDlg dialog(sim.protocol, nullptr);
-    EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(dialog.windowTitle(), "Информация об устройстве");
-    const auto labels = dialog.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels.front()->text(), "Получение информации об устройстве...");
-}
-
-// Enter is ignored at any time; Esc before the read has begun closes without a request.
+// A frameless pop-up; Enter is ignored, Esc before the read has begun closes without a request.
 TEST_F(DeviceInfoDlgTest, EscBeforeTheStartLeavesTheDeviceAlone) {
     SimPort sim;
     CDeviceInfoDlg dialog(sim.protocol, nullptr);
+    EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());
@@ -34,23 +25,7 @@ TEST_F(DeviceInfoDlgTest, EscBeforeTheStartLeavesTheDeviceAlone) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_EQ(sim.scanner.RequestCount(), 0u);
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(DeviceInfoDlgTest, ReadsTheIdentityOnceShown) {
-    SimPort sim;
-    CDeviceInfoDlg dialog(sim.protocol, nullptr);
-    QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, Qt::Key_Enter); });
-    ASSERT_EQ(dialog.exec(), QDialog::Accepted);
-    const scanner_sim::Config config;
-    EXPECT_EQ(dialog.Identity().deviceCode, config.deviceCode);
-    EXPECT_EQ(dialog.Identity().blackfinExtendedVersion, config.blackfin.extendedVersion);
-    EXPECT_EQ(dialog.Identity().serialNumber, 12345678u);
-    EXPECT_TRUE(dialog.Identity().firmwareInfoValid);
-    EXPECT_FALSE(dialog.IsReading());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(sim.Requests(CMD_GET_INFO).front().params, scanner_sim::Bytes{0})
-        << "the read began with the device query";
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 // The device goes silent for longer than a mode change may take, so only the stop can end
@@ -75,7 +50,7 @@ TEST_F(DeviceInfoDlgTest, EscDuringAModeChangeStopsSilently) {
     poll.start(5);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_TRUE(escSent);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
 
 TEST_F(DeviceInfoDlgTest, AFailureIsReportedAndEndsWithCancel) {
@@ -86,9 +61,9 @@ TEST_F(DeviceInfoDlgTest, AFailureIsReportedAndEndsWithCancel) {
     protocol.Attach(&port);
     CDeviceInfoDlg dialog(protocol, nullptr);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes.front().text, "(-1) Нет связи");
-    EXPECT_EQ(boxes.front().icon, MsgIcon::Error);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown().front().text, "(-1) Нет связи");
+    EXPECT_EQ(boxes.Shown().front().icon, MsgIcon::Error);
 }
 
 }  // namespace

@@ -12,25 +12,17 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "discovery/serial_ports.h"
-#include "ui/message_box.h"
+#include "tests/support/message_boxes.h"
 
 class DiscoveryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousBoxes = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-            boxes.push_back(request);
-            return MsgResult::Ok;
-        });
         previousPorts = SetSerialPortSource([this] { return ports; });
     }
-    void TearDown() override {
-        SetMessageBoxHandler(previousBoxes);
-        SetSerialPortSource(previousPorts);
-    }
+    void TearDown() override { SetSerialPortSource(previousPorts); }
 
     // `name` in the test's directory, made a link to the terminal at `target`.
     QString Port(const std::string& name, const std::string& target) {
@@ -41,16 +33,9 @@ protected:
     // A name in the test's directory that no terminal stands behind.
     QString Missing(const std::string& name) { return dir.path() + "/" + name.c_str(); }
 
-    QStringList BoxTexts() const {
-        QStringList texts;
-        for (const auto& box : boxes) texts.append(box.text);
-        return texts;
-    }
-
     QTemporaryDir dir;
     QStringList ports;
-    std::vector<MessageBoxRequest> boxes;
-    MessageBoxHandler previousBoxes;
+    MessageBoxes boxes;
     SerialPortSource previousPorts;
 };
 

@@ -90,27 +90,31 @@ Picture ReferenceReduce(const Picture& s, int dw, int dh) {
     return d;
 }
 
+// The image fills the width or the height and is centred; one too small, or too small a
+// result, gives nothing to draw (width 0).
 TEST(FitImage, WidthOrHeightLimitsAndTheImageIsCentred) {
-    const auto expect = [](FitRect f, int left, int top, int width, int height) {
-        EXPECT_EQ(f.left, left);
-        EXPECT_EQ(f.top, top);
-        EXPECT_EQ(f.width, width);
-        EXPECT_EQ(f.height, height);
+    const struct {
+        int viewW, viewH, imageW, imageH, left, top, width, height;
+    } cases[] = {
+        {400, 400, 640, 480, 0, 50, 400, 300},
+        {400, 300, 100, 50, 0, 50, 400, 200},
+        {400, 300, 800, 600, 0, 0, 400, 300},  // same aspect: the height branch fills
+        {400, 300, 100, 300, 150, 0, 100, 300},
+        {401, 300, 3, 2, 0, 16, 401, 267},  // divisions truncate
+        {400, 300, 1, 100, 0, 0, 0, 0},
+        {400, 300, 100, 1, 0, 0, 0, 0},
+        {400, 1, 640, 480, 0, 0, 0, 0},  // a very flat view
+        {2, 400, 640, 480, 0, 0, 0, 0},  // dh would be 1
+        {0, 0, 640, 480, 0, 0, 0, 0},
+        {3000, 3000, 2, 32000000, 0, 0, 0, 0},  // products beyond 32 bits
     };
-    expect(FitImage(400, 400, 640, 480), 0, 50, 400, 300);
-    expect(FitImage(400, 300, 100, 50), 0, 50, 400, 200);
-    expect(FitImage(400, 300, 800, 600), 0, 0, 400, 300);  // same aspect: the height branch fills
-    expect(FitImage(400, 300, 100, 300), 150, 0, 100, 300);
-    expect(FitImage(401, 300, 3, 2), 0, 16, 401, 267);  // divisions truncate
-}
-
-TEST(FitImage, TooSmallImagesOrResultsStayBlack) {
-    EXPECT_EQ(FitImage(400, 300, 1, 100).width, 0);
-    EXPECT_EQ(FitImage(400, 300, 100, 1).width, 0);
-    EXPECT_EQ(FitImage(400, 1, 640, 480).width, 0);  // a very flat view
-    EXPECT_EQ(FitImage(2, 400, 640, 480).width, 0);  // dh would be 1
-    EXPECT_EQ(FitImage(0, 0, 640, 480).width, 0);
-    EXPECT_EQ(FitImage(3000, 3000, 2, 32000000).width, 0);  // products beyond 32 bits
+    for (const auto& c : cases) {
+        const FitRect f = FitImage(c.viewW, c.viewH, c.imageW, c.imageH);
+        EXPECT_EQ(f.width, c.width)
+            << c.viewW << "x" << c.viewH << " " << c.imageW << "x" << c.imageH;
+        if (c.width == 0) continue;
+        EXPECT_EQ((std::array{f.left, f.top, f.height}), (std::array{c.left, c.top, c.height}));
+    }
 }
 
 // Every test below runs on each instruction set the scaler comes in that this processor has.

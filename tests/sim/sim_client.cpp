@@ -5,33 +5,23 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "tools/scanner-sim/frame_parser.h"
+
 namespace sim_test {
 namespace {
 
 speed_t SpeedOf(uint32_t baud) {
-    switch (baud) {
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B9600;
-    }
+    const std::pair<uint32_t, speed_t> speeds[] = {{2400, B2400},   {4800, B4800},
+                                                   {19200, B19200}, {38400, B38400},
+                                                   {57600, B57600}, {115200, B115200}};
+    for (const auto& [rate, code] : speeds)
+        if (rate == baud) return code;
+    return B9600;
 }
 
 }  // namespace
-
-Bytes Frame(const Bytes& payload) {
-    Bytes frame{0x02, static_cast<uint8_t>(payload.size())};
-    uint8_t check = frame[1];
-    for (uint8_t b : payload) {
-        frame.push_back(b);
-        check ^= b;
-    }
-    frame.push_back(check);
-    return frame;
-}
 
 SimClient::SimClient(const std::string& path, uint32_t baud) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -51,16 +41,14 @@ void SimClient::SetBaud(uint32_t baud) {
     ::tcsetattr(fd_, TCSANOW, &tio);
 }
 
-void SimClient::Purge() { ::tcflush(fd_, TCIOFLUSH); }
-
 bool SimClient::Write(const Bytes& bytes) {
     return ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }
 
 void SimClient::Send(uint8_t command, const Bytes& params) {
-    Bytes payload{command};
-    payload.insert(payload.end(), params.begin(), params.end());
-    Write(Frame(payload));
+    Bytes payload(1 + params.size(), command);
+    std::copy(params.begin(), params.end(), payload.begin() + 1);
+    Write(scanner_sim::BuildFrame(payload));
 }
 
 Bytes SimClient::ReadBytes(std::size_t count, std::chrono::milliseconds timeout) {

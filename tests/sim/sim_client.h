@@ -27,7 +27,6 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     void SetBaud(uint32_t baud);
-    void Purge();
     bool Write(const Bytes& bytes);
     void Send(uint8_t command, const Bytes& params = {});
     // Reads bytes until `count` arrived or the time-out passed; returns what arrived.
@@ -41,7 +40,5 @@ public:
 private:
     int fd_ = -1;
 };
-
-Bytes Frame(const Bytes& payload);
 
 }  // namespace sim_test

@@ -1,8 +1,9 @@
 #pragma once
 // Captures every message box the program shows and answers it as the test says.
 
-#include <QString>
+#include <QStringList>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ui/message_box.h"
@@ -23,11 +24,14 @@ public:
         m_answer = std::move(answer);
     }
     const std::vector<MessageBoxRequest>& Shown() const { return m_shown; }
-    std::vector<QString> Texts() const {
-        std::vector<QString> texts;
-        for (const auto& box : m_shown) texts.push_back(box.text);
+    QStringList Texts() const {
+        QStringList texts;
+        for (const auto& box : m_shown) texts.append(box.text);
         return texts;
     }
+    // The texts as one line, for failure messages.
+    std::string Joined() const { return Texts().join(QStringLiteral(" | ")).toStdString(); }
+    void Clear() { m_shown.clear(); }
 
 private:
     std::vector<MessageBoxRequest> m_shown;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 class PtyPair {
@@ -39,6 +41,21 @@ public:
     void Send(const std::vector<uint8_t>& bytes) {
         if (::write(m_master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
             throw std::runtime_error("pty write failed");
+    }
+
+    // Sends bytes and returns once they wait in the slave's input queue, where the program's next
+    // read or purge is sure to meet them.
+    void SendQueued(const std::vector<uint8_t>& bytes) {
+        int before = 0;
+        ::ioctl(m_slave, FIONREAD, &before);
+        Send(bytes);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (int n = before; n < before + static_cast<int>(bytes.size());) {
+            if (std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("bytes never reached the slave");
+            std::this_thread::yield();
+            ::ioctl(m_slave, FIONREAD, &n);
+        }
     }
 
     // Whatever the program wrote within `waitMs` (stops early once `atLeast` bytes are in).

@@ -16,7 +16,7 @@
 #include "core/exceptions.h"
 #include "core/object_description.h"
 #include "core/run_loop.h"
-#include "ui/message_box.h"
+#include "tests/support/message_boxes.h"
 #include "ui/ui_helpers.h"
 
 namespace {
@@ -33,17 +33,8 @@ public:
     std::string ErrorMessage() const override { return "Toolkit failure"; }
 };
 
-// Captures every box instead of showing it.
 class ReporterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-            boxes.push_back(request);
-            return MsgResult::Ok;
-        });
-    }
-    void TearDown() override { SetMessageBoxHandler(previous); }
-
     void Report(const std::function<void()>& fail) {
         try {
             fail();
@@ -53,20 +44,19 @@ protected:
     }
     // Reports one failure and returns the text of the only box it showed.
     QString ReportedText(const std::function<void()>& fail) {
-        boxes.clear();
+        boxes.Clear();
         Report(fail);
-        EXPECT_EQ(boxes.size(), 1u);
-        return boxes.empty() ? QString() : boxes.front().text;
+        EXPECT_EQ(boxes.Shown().size(), 1u);
+        return boxes.Texts().value(0);
     }
 
-    MessageBoxHandler previous;
-    std::vector<MessageBoxRequest> boxes;
+    MessageBoxes boxes;
 };
 
 TEST_F(ReporterTest, StopAndToldFailuresShowNothing) {
     Report([] { throw stop_exception(0); });
     Report([] { throw CUserException(); });
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(ReporterTest, EachFamilyShowsItsOwnText) {
@@ -82,16 +72,17 @@ TEST_F(ReporterTest, BoxIsAnErrorWithOkOwnedByTheActiveWindow) {
     window.show();
     QApplication::setActiveWindow(&window);
     Report([] { throw std::runtime_error("x"); });
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, MsgIcon::Error);
-    EXPECT_EQ(boxes[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(boxes[0].caption, "ui_tests");
-    EXPECT_EQ(boxes[0].owner, &window);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const MessageBoxRequest& box = boxes.Shown()[0];
+    EXPECT_EQ(box.icon, MsgIcon::Error);
+    EXPECT_EQ(box.buttons, MsgButtons::Ok);
+    EXPECT_EQ(box.caption, "ui_tests");
+    EXPECT_EQ(box.owner, &window);
 }
 
 TEST_F(ReporterTest, NeverThrowsAndIgnoresACallOutsideAHandler) {
     EXPECT_NO_THROW(ReportCurrentException());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
     SetMessageBoxHandler([](const MessageBoxRequest&) -> MsgResult { throw std::bad_alloc(); });
     EXPECT_NO_THROW(Report([] { throw std::runtime_error("x"); }));
 }
@@ -167,8 +158,8 @@ TEST_F(ReporterTest, BoxOfAnInactiveProgramBelongsToItsVisibleWindow) {
     window.show();
     QApplication::setActiveWindow(nullptr);
     Report([] { throw std::runtime_error("x"); });
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].owner, &window);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].owner, &window);
 }
 
 TEST(BusyCursorTest, NestedGuardsRestoreTheCursor) {
