@@ -159,9 +159,10 @@ void IniFile::SetValue(const std::string& section, const std::string& key,
     }
     size_t index = FindKey(header, key);
     if (index != kNotFound) {
-        std::string& line = lines_[index].text;
-        auto found = IniKey(line);
-        line.replace(found->valueBegin, found->valueEnd - found->valueBegin, text);
+        Line& line = lines_[index];
+        auto found = IniKey(line.text);
+        line.text.replace(found->valueBegin, found->valueEnd - found->valueBegin, text);
+        JoinCarriageReturn(line);  // an empty value may leave "key=\r"
         return;
     }
     size_t last = header;
@@ -175,18 +176,34 @@ void IniFile::SetValue(const std::string& section, const std::string& key,
 // whose last line had no line ending still has none.
 void IniFile::InsertLine(size_t after, std::string text) {
     Line line{std::move(text), lines_[after].eol};
-    if (lines_[after].eol.empty()) lines_[after].eol = DefaultEol();
+    if (lines_[after].eol.empty()) {
+        lines_[after].eol = DefaultEol();
+        JoinCarriageReturn(lines_[after]);
+    }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
 }
 
 void IniFile::AppendSection(const std::string& section, const std::string& keyLine) {
     const std::string eol = DefaultEol();
     if (!lines_.empty()) {
-        if (lines_.back().eol.empty()) lines_.back().eol = eol;
+        if (lines_.back().eol.empty()) {
+            lines_.back().eol = eol;
+            JoinCarriageReturn(lines_.back());
+        }
         if (!IniTrim(lines_.back().text).empty()) lines_.push_back({"", eol});
     }
     lines_.push_back({"[" + section + "]", eol});
     lines_.push_back({keyLine, eol});
+}
+
+// A line whose text ends in '\r' before a "\n" ending reads back as a CRLF line without that
+// '\r'. Lines are kept that way in memory too, so that a value written later goes before the
+// '\r' instead of after it.
+void IniFile::JoinCarriageReturn(Line& line) {
+    if (line.eol == "\n" && line.text.ends_with('\r')) {
+        line.text.pop_back();
+        line.eol = "\r\n";
+    }
 }
 
 std::string IniFile::DefaultEol() const {

@@ -86,6 +86,7 @@ private:
     void SetValue(const std::string& section, const std::string& key, const std::string& text);
     void InsertLine(size_t after, std::string text);
     void AppendSection(const std::string& section, const std::string& keyLine);
+    static void JoinCarriageReturn(Line& line);
     std::string DefaultEol() const;
 
     QString path_;

@@ -62,6 +62,21 @@ TEST_F(IniRoundTrip, ReplacingAHandEditedValueKeepsTheLineAroundIt) {
     EXPECT_EQ(ReadRaw(), "[Connect]\r\n  PortName =  \" new\"  \r\nBaudRate=6\r\n");
 }
 
+TEST_F(IniRoundTrip, ValuesGoBeforeACarriageReturnThatEndsTheirLine) {
+    IniFile ini(Path());
+    // The last line gets an ending when a key is added after it.
+    ini.LoadFromMemory("[A]\nk=\r");
+    ASSERT_TRUE(ini.WriteString("A", "new", "1"));
+    ASSERT_TRUE(ini.WriteString("A", "k", "5"));
+    EXPECT_EQ(ini.Content(), "[A]\nk=5\r\nnew=1") << "no stray carriage return inside a line";
+
+    // An emptied value leaves the '\r' last.
+    ini.LoadFromMemory("[A]\nk=\rx\n");
+    ASSERT_TRUE(ini.WriteString("A", "k", ""));
+    ASSERT_TRUE(ini.WriteString("A", "k", "5"));
+    EXPECT_EQ(ini.Content(), "[A]\nk=5\r\n");
+}
+
 TEST_F(IniRoundTrip, HandEditedFilesStillReadTrimmedAndUnquoted) {
     QFile file(Path());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
