@@ -10,7 +10,6 @@ void PutAddress(uint8_t* params, uint32_t address) {
 }
 
 constexpr uint32_t kMaxWriteData = 251;  // 4 address bytes + data must fit 255 parameter bytes
-constexpr uint32_t kMaxReadCount = 255;
 
 }  // namespace
 
@@ -50,7 +49,7 @@ int32_t CDeviceProtocol::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t 
                                     ProgressCallback callback, void* context, uint32_t chunkSize) {
     if (length == 0) return RESULT_OK;
     if (chunkSize == 0) throw test_exception(IDS_BAD_CHUNK_SIZE);
-    chunkSize = std::min(chunkSize, kMaxReadCount);
+    // A chunk over 254 bytes cannot come back in one answer: the first Transact refuses it.
     uint8_t params[5];
     uint32_t done = 0;
     while (done < length) {

@@ -27,8 +27,11 @@ void CDeviceProtocol::Attach(CComDevice* port) {
 
 int32_t CDeviceProtocol::Transact(uint8_t command, uint8_t* answer, uint32_t answerLength,
                                   const uint8_t* params, uint32_t paramLength) {
-    // More parameters than a frame holds is the caller's mistake; nothing is sent.
-    if (paramLength > kMaxPayload - 1) return STATUS_BAD_PARAMETERS;
+    // More parameters than a frame holds is the caller's mistake, and so is an answer longer
+    // than the 254 bytes an answer frame carries after echo and status; nothing is sent.
+    if (paramLength > kMaxPayload - 1 || answerLength > kMaxPayload - 2) {
+        return STATUS_BAD_PARAMETERS;
+    }
     uint8_t request[kMaxPayload];
     request[0] = command;
     if (paramLength > 0) std::memcpy(request + 1, params, paramLength);

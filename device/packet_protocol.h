@@ -58,7 +58,8 @@ public:
     // True once a transaction found the port itself gone (hang-up, device removed, I/O error).
     bool PortLost() const { return m_portLost; }
 
-    // One transaction, up to three attempts. `answer` is written only on success.
+    // One transaction, up to three attempts. `answer` is written only on success. More than 255
+    // parameter bytes or 254 answer bytes cannot be framed: STATUS_BAD_PARAMETERS, nothing sent.
     int32_t Transact(uint8_t command, uint8_t* answer, uint32_t answerLength, const uint8_t* params,
                      uint32_t paramLength);
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <utility>
 
 #include "settings/atomic_file.h"
@@ -39,11 +40,7 @@ bool IsValidKey(std::string_view name) {
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
 
 bool IniFile::Load() {
-    lines_.clear();
-    bom_.clear();
-    modified_ = false;
-    loaded_ = true;
-
+    LoadFromMemory({});
     QFileInfo info(path_);
     if (!info.exists()) return true;
     QFile file(path_);
@@ -54,6 +51,14 @@ bool IniFile::Load() {
     if (!loaded_) return false;
     Parse(std::string_view(content.constData(), static_cast<size_t>(content.size())));
     return true;
+}
+
+void IniFile::LoadFromMemory(std::string_view content) {
+    lines_.clear();
+    bom_.clear();
+    modified_ = false;
+    loaded_ = true;
+    Parse(content);
 }
 
 void IniFile::Parse(std::string_view content) {
@@ -122,56 +127,83 @@ int32_t IniFile::ReadInt(const QString& section, const QString& key, int32_t def
 QString IniFile::ReadString(const QString& section, const QString& key,
                             const QString& defaultValue) const {
     auto value = FindValue(section, key);
-    return value ? QString::fromStdString(*value) : defaultValue;
+    if (!value) return defaultValue;
+    // Only the file's first bytes can be a byte-order mark; in a value U+FEFF is a character.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(value->data(), static_cast<qsizetype>(value->size())));
 }
 
 bool IniFile::WriteInt(const QString& section, const QString& key, int32_t value) {
-    return Write(Utf8(section), Utf8(key), std::to_string(value));
+    return WriteString(section, key, QString::number(value));
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    return Write(Utf8(section), Utf8(key), Utf8(value));
+    // A lone surrogate has no UTF-8 form: it would be written as '?' and read back as another text.
+    if (!section.isValidUtf16() || !key.isValidUtf16() || !value.isValidUtf16()) return false;
+    const std::string sectionName = Utf8(section), keyName = Utf8(key), text = Utf8(value);
+    if (!IsValidSection(sectionName) || !IsValidKey(keyName) || HasLineBreakOrNul(text)) {
+        return false;
+    }
+    SetValue(sectionName, keyName, IniQuote(text));
+    return true;
 }
 
-bool IniFile::Write(const std::string& section, const std::string& key, const std::string& value) {
-    if (!IsValidSection(section) || !IsValidKey(key) || HasLineBreakOrNul(value)) return false;
+// Puts the value text in place of the key's old one, or adds the key (and its section).
+void IniFile::SetValue(const std::string& section, const std::string& key,
+                       const std::string& text) {
     modified_ = true;
     size_t header = FindSection(section);
     if (header == kNotFound) {
-        AppendSection(section, key + "=" + value);
-        return true;
+        AppendSection(section, key + "=" + text);
+        return;
     }
     size_t index = FindKey(header, key);
     if (index != kNotFound) {
-        std::string& text = lines_[index].text;
-        auto line = IniKey(text);
-        text.replace(line->valueBegin, line->valueEnd - line->valueBegin, value);
-        return true;
+        Line& line = lines_[index];
+        auto found = IniKey(line.text);
+        line.text.replace(found->valueBegin, found->valueEnd - found->valueBegin, text);
+        JoinCarriageReturn(line);  // an empty value may leave "key=\r"
+        return;
     }
     size_t last = header;
     for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
         if (IniKey(lines_[i].text)) last = i;
     }
-    InsertLine(last, key + "=" + value);
-    return true;
+    InsertLine(last, key + "=" + text);
 }
 
 // Inserts a line after line `after`. The new line takes over that line's ending, so a file
 // whose last line had no line ending still has none.
 void IniFile::InsertLine(size_t after, std::string text) {
     Line line{std::move(text), lines_[after].eol};
-    if (lines_[after].eol.empty()) lines_[after].eol = DefaultEol();
+    if (lines_[after].eol.empty()) {
+        lines_[after].eol = DefaultEol();
+        JoinCarriageReturn(lines_[after]);
+    }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
 }
 
 void IniFile::AppendSection(const std::string& section, const std::string& keyLine) {
     const std::string eol = DefaultEol();
     if (!lines_.empty()) {
-        if (lines_.back().eol.empty()) lines_.back().eol = eol;
+        if (lines_.back().eol.empty()) {
+            lines_.back().eol = eol;
+            JoinCarriageReturn(lines_.back());
+        }
         if (!IniTrim(lines_.back().text).empty()) lines_.push_back({"", eol});
     }
     lines_.push_back({"[" + section + "]", eol});
     lines_.push_back({keyLine, eol});
+}
+
+// A line whose text ends in '\r' before a "\n" ending reads back as a CRLF line without that
+// '\r'. Lines are kept that way in memory too, so that a value written later goes before the
+// '\r' instead of after it.
+void IniFile::JoinCarriageReturn(Line& line) {
+    if (line.eol == "\n" && line.text.ends_with('\r')) {
+        line.text.pop_back();
+        line.eol = "\r\n";
+    }
 }
 
 std::string IniFile::DefaultEol() const {

@@ -18,7 +18,9 @@
 // - Section and key names match without regard to case; a backslash is an ordinary character,
 //   so "ImageAcquisition\Snapshot" is one section. The first matching section and, within it,
 //   the first matching key win.
-// - Values are trimmed of blanks; one pair of surrounding quotes is removed when reading.
+// - Values are trimmed of blanks; one pair of surrounding quotes is removed when reading. A value
+//   that this would alter (blanks at either end, surrounding quotes) is written in double quotes,
+//   so every value written reads back exactly as it was given.
 // - A write replaces the value bytes in place, or adds the key after the last key of its
 //   section, or adds the section (with a blank line before it) at the end of the file. New lines
 //   take the file's own line ending (that of its first line; LF for a new file).
@@ -51,8 +53,9 @@ public:
                        const QString& defaultValue) const;
 
     // Writes are made in memory. They return false and change nothing for a name or value the
-    // format cannot hold: an empty name, a line break or NUL anywhere, a blank at either end of
-    // a name, '=' or a leading ';', '#' or '[' in a key, ']' in a section name.
+    // format cannot hold: an empty name, a line break or NUL anywhere, a lone UTF-16 surrogate
+    // anywhere, a blank at either end of a name, '=' or a leading ';', '#' or '[' in a key, ']' in
+    // a section name. Any other value reads back identical.
     bool WriteInt(const QString& section, const QString& key, int32_t value);  // as "%d"
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
@@ -62,6 +65,11 @@ public:
     // step fails (no directory, disk full, ...). With nothing written since loading it does
     // nothing and returns true.
     bool Save();
+
+    // Load and Save without the disk: parses `content` as Load parses the file, and gives the
+    // bytes Save would write.
+    void LoadFromMemory(std::string_view content);
+    std::string Content() const;
 
 private:
     struct Line {
@@ -75,11 +83,11 @@ private:
     size_t SectionEnd(size_t header) const;
     size_t FindKey(size_t header, std::string_view key) const;
     std::optional<std::string> FindValue(const QString& section, const QString& key) const;
-    bool Write(const std::string& section, const std::string& key, const std::string& value);
+    void SetValue(const std::string& section, const std::string& key, const std::string& text);
     void InsertLine(size_t after, std::string text);
     void AppendSection(const std::string& section, const std::string& keyLine);
+    static void JoinCarriageReturn(Line& line);
     std::string DefaultEol() const;
-    std::string Content() const;
 
     QString path_;
     std::string bom_;

@@ -41,6 +41,11 @@ std::string_view IniUnquote(std::string_view value) {
     return value;
 }
 
+std::string IniQuote(std::string_view value) {
+    if (IniUnquote(IniTrim(value)) == value) return std::string(value);
+    return "\"" + std::string(value) + "\"";
+}
+
 int32_t IniParseInt(std::string_view value) {
     size_t i = 0;
     while (i < value.size() && static_cast<unsigned char>(value[i]) <= ' ') ++i;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // A section header: optional blanks, '[', the name, ']'; blanks around the name and anything
@@ -25,6 +26,11 @@ std::optional<IniKeyLine> IniKey(std::string_view line);
 // A value as the string reader returns it: one pair of matching surrounding quotes
 // (" or ') removed.
 std::string_view IniUnquote(std::string_view value);
+
+// The text to write for `value` so that the reader gives it back unchanged: the value itself, or
+// the value in double quotes when trimming or unquoting would alter it (blanks at either end,
+// a pair of surrounding quotes). Hand-edited files keep reading as before.
+std::string IniQuote(std::string_view value);
 
 // The integer reader: leading blanks, an optional sign, then the leading decimal digits; text
 // after them is ignored, no digits give 0, and the number wraps modulo 2^32 like the platform's.

@@ -68,6 +68,7 @@ uint8_t ImageArea::Write(uint32_t offset, const Bytes& data, double nowMs) {
     }
     std::copy(data.begin(), data.end(), header_.begin() + offset);
     if (offset == kCommandOffset) {
+        if (writes_.size() >= std::max<std::size_t>(config_.logCapacity, 1)) writes_.pop_front();
         writes_.push_back({data[0], data});
         StartCommand(data[0], nowMs);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "tools/scanner-sim/scanner.h"
@@ -24,7 +25,7 @@ public:
 
     void SetImages(std::vector<Bytes> images);
     void SetInterface(char version, std::array<uint8_t, 3> tag);
-    const std::vector<ImageCommandWrite>& CommandWrites() const { return writes_; }
+    const std::deque<ImageCommandWrite>& CommandWrites() const { return writes_; }
     int ImagesServed() const { return served_; }
 
 private:
@@ -41,7 +42,7 @@ private:
     Bytes header_;  // HeaderLength bytes, ImageSize follows
     Bytes image_;
     std::vector<Bytes> images_;
-    std::vector<ImageCommandWrite> writes_;
+    std::deque<ImageCommandWrite> writes_;  // the last config_.logCapacity
     int served_ = 0;
     bool ackPending_ = false;
     double ackAtMs_ = 0;

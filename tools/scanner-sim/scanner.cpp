@@ -78,7 +78,8 @@ void Scanner::SetImageInterface(char version, std::array<uint8_t, 3> tag) {
 
 std::vector<ImageCommandWrite> Scanner::ImageCommandWrites() const {
     std::lock_guard lock(impl_->mutex_);
-    return impl_->device_.Images().CommandWrites();
+    const auto& writes = impl_->device_.Images().CommandWrites();
+    return std::vector<ImageCommandWrite>(writes.begin(), writes.end());
 }
 
 int Scanner::ImagesServed() const {

@@ -68,8 +68,10 @@ struct Config {
     int defaultImageWidth = 64;  // generated size when the request gives -1 (or 0)
     int defaultImageHeight = 48;
 
-    bool pacing = false;               // hold every byte to the line rate (10 bits per byte)
-    std::size_t logCapacity = 100000;  // oldest requests are dropped beyond this
+    bool pacing = false;  // hold every byte to the line rate (10 bits per byte)
+    // Oldest requests (and image command writes) are dropped beyond this, so that a long run
+    // keeps to a bounded memory.
+    std::size_t logCapacity = 100000;
     int frameGapMs = 50;  // an incomplete frame is dropped after this long without bytes
 };
 
@@ -130,8 +132,8 @@ public:
     // Image area.
     void SetImages(std::vector<Bytes> images);
     void SetImageInterface(char version, std::array<uint8_t, 3> tag);
-    std::vector<ImageCommandWrite> ImageCommandWrites() const;
-    int ImagesServed() const;  // images made ready so far
+    std::vector<ImageCommandWrite> ImageCommandWrites() const;  // the latest logCapacity
+    int ImagesServed() const;                                   // images made ready so far
 
     // Fault injection. Counting faults apply to the next n requests the device understands
     // (right speed, valid frame, not silent). Busy and injected statuses refuse the command;

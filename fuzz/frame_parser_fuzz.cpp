@@ -1,0 +1,6 @@
+#include "fuzz/checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CheckFrameParser(data, size);
+    return 0;
+}
