@@ -5,9 +5,11 @@
 #include <string>
 
 #include "device/basic_device.h"
+#include "device/saved_line_settings.h"
 
 // A serial port as a byte channel (POSIX termios). Opened exclusively, 8-N-1 without handshake,
 // DTR and RTS off. Every Read or Write call finishes within the time-out in total or throws.
+// Closing puts the port's line settings back as found.
 class CComDevice : public CBasicDevice {
 public:
     CComDevice() = default;
@@ -38,11 +40,13 @@ public:
 private:
     void Close();
     bool OpenTerminal(const std::string& path);
+    bool Fail(int error);
     void Configure(uint32_t baudRate, uint32_t timeoutMs);
     void Flush(int queue);
     void AccountWireTime(uint32_t bytes);
 
     int m_fd = -1;
+    SavedLineSettings m_savedLine;
     int m_lastError = 0;
     uint32_t m_timeoutMs = 0;
     // When the last bytes written will have left the line. The kernel takes a write at once, but
