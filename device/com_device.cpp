@@ -82,6 +82,7 @@ void CComDevice::Close() {
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);  // also releases the flock
     m_fd = -1;
+    m_lock.Release();
     m_lineFreeAt = {};
 }
 
@@ -103,10 +104,13 @@ bool CComDevice::Open(const std::string& portName, uint32_t baudRate, uint32_t t
 
 // Opens `path` only when it is a terminal device, exclusively. The settings file may name any
 // path, so nothing else (a regular file, a directory, another device) is ever opened for writing.
+// Another program's lock is honoured before the open, which raises an idle serial port's modem
+// lines.
 bool CComDevice::OpenTerminal(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Fail(errno);
     if (!S_ISCHR(st.st_mode)) return Fail(ENOTTY);
+    if (const int error = m_lock.Acquire(path); error != 0) return Fail(error);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail(errno);
     if (!::isatty(fd)) {
@@ -126,9 +130,10 @@ bool CComDevice::OpenTerminal(const std::string& path) {
     return true;
 }
 
-// Records why an open failed.
+// Records why an open failed and gives up the lock taken for it.
 bool CComDevice::Fail(int error) {
     m_lastError = error;
+    m_lock.Release();
     return false;
 }
 
