@@ -18,6 +18,7 @@
 #include "device/baud_rate.h"
 #include "device/deadline.h"
 #include "device/device_exceptions.h"
+#include "device/port_users.h"
 
 namespace {
 
@@ -105,7 +106,8 @@ bool CComDevice::Open(const std::string& portName, uint32_t baudRate, uint32_t t
 // Opens `path` only when it is a terminal device, exclusively. The settings file may name any
 // path, so nothing else (a regular file, a directory, another device) is ever opened for writing.
 // Another program's lock is honoured before the open, which raises an idle serial port's modem
-// lines.
+// lines. Another process's open descriptor is looked for once the device has proved a terminal,
+// before anything is set or sent; opening a port that is already open leaves its lines alone.
 bool CComDevice::OpenTerminal(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Fail(errno);
@@ -116,6 +118,10 @@ bool CComDevice::OpenTerminal(const std::string& path) {
     if (!::isatty(fd)) {
         ::close(fd);
         return Fail(ENOTTY);
+    }
+    if (PortOpenElsewhere(st.st_rdev)) {
+        ::close(fd);
+        return Fail(EBUSY);
     }
     // TIOCEXCL keeps other openers out; flock keeps out another copy running as root too.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

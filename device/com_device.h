@@ -20,8 +20,8 @@ public:
 
     // Opens and configures the port; closes a port held before, even when the new open fails.
     // A name without '/' is taken under /dev/. Only terminal devices are opened. A port that
-    // another program has locked is left alone: EBUSY. On false, LastError() holds the errno
-    // that tells why.
+    // another program has locked or (as far as /proc shows) open is left alone: EBUSY. On
+    // false, LastError() holds the errno that tells why.
     bool Open(const std::string& portName, uint32_t baudRate, uint32_t timeoutMs);
     int LastError() const { return m_lastError; }
 
