@@ -22,9 +22,9 @@ public:
     PortLock& operator=(const PortLock&) = delete;
 
     // Takes the lock for `devicePath` in `folder` (none when empty), giving up one held before.
-    // A lock whose owner is gone is removed first. Returns 0,
-    // or EBUSY when a running process (or one whose lock cannot be read) holds the port. A
-    // folder we may not write to is no error: the port is then used without a lock of ours.
+    // A lock whose owner is gone is removed first. Returns 0, or EBUSY when a running process
+    // (or one whose lock cannot be read) holds the port. A folder we may not write to is no
+    // error: the port is then used without a lock of ours.
     int Acquire(const std::string& devicePath, const std::string& folder = PortLockFolder());
     // Removes our lock file, if we made one.
     void Release();
