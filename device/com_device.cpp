@@ -1,7 +1,6 @@
 #include "device/com_device.h"
 
 #include <fcntl.h>
-#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -20,6 +19,7 @@
 #include "device/baud_rate.h"
 #include "device/deadline.h"
 #include "device/device_exceptions.h"
+#include "device/port_users.h"
 
 namespace {
 
@@ -85,11 +85,15 @@ CComDevice::~CComDevice() { Close(); }
 
 void CComDevice::Close() {
     if (m_fd < 0) return;
+    // A change of speed would garble what is still leaving the line.
+    std::this_thread::sleep_until(m_lineFreeAt);
+    m_savedLine.Restore(m_fd);
     // The exclusive flag outlives this descriptor when someone else keeps the terminal open
     // (a simulator does); clear it so the next open of the same port works.
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);  // also releases the flock
     m_fd = -1;
+    m_lock.Release();
     m_lineFreeAt = {};
 }
 
@@ -111,47 +115,49 @@ bool CComDevice::Open(const std::string& portName, uint32_t baudRate, uint32_t t
 
 // Opens `path` only when it is a terminal device, exclusively. The settings file may name any
 // path, so nothing else (a regular file, a directory, another device) is ever opened for writing.
+// Another program's lock is honoured before the open, which raises an idle serial port's modem
+// lines. Another process's open descriptor is looked for once the device has proved a terminal,
+// before anything is set or sent; opening a port that is already open leaves its lines alone.
 bool CComDevice::OpenTerminal(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        m_lastError = errno;
-        return false;
-    }
-    if (!S_ISCHR(st.st_mode)) {
-        m_lastError = ENOTTY;
-        return false;
-    }
+    if (::stat(path.c_str(), &st) != 0) return Fail(errno);
+    if (!S_ISCHR(st.st_mode)) return Fail(ENOTTY);
+    if (const int error = m_lock.Acquire(path); error != 0) return Fail(error);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        m_lastError = errno;
-        return false;
-    }
+    if (fd < 0) return Fail(errno);
     if (!::isatty(fd)) {
         ::close(fd);
-        m_lastError = ENOTTY;
-        return false;
+        return Fail(ENOTTY);
+    }
+    if (PortOpenElsewhere(st.st_rdev)) {
+        ::close(fd);
+        return Fail(EBUSY);
     }
     // TIOCEXCL keeps other openers out; flock keeps out another copy running as root too.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        m_lastError = errno == EWOULDBLOCK ? EBUSY : errno;
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        return false;
+        return Fail(error);
     }
     ::ioctl(fd, TIOCEXCL);
+    m_savedLine.Take(fd);
     m_fd = fd;
     m_lastError = 0;
     return true;
 }
 
+// Records why an open failed and gives up the lock taken for it.
+bool CComDevice::Fail(int error) {
+    m_lastError = error;
+    m_lock.Release();
+    return false;
+}
+
 void CComDevice::Configure(uint32_t baudRate, uint32_t timeoutMs) {
     SetBaudRate(baudRate);
     SetTimeout(timeoutMs);
-    // USB adapters otherwise hold a short answer back for up to 16 ms. Not every driver knows it.
-    serial_struct serial{};
-    if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
-        serial.flags |= ASYNC_LOW_LATENCY;
-        ::ioctl(m_fd, TIOCSSERIAL, &serial);
-    }
+    // USB adapters otherwise hold a short answer back for up to 16 ms.
+    m_savedLine.EnableLowLatency(m_fd);
 }
 
 uint32_t CComDevice::GetBaudRate() const {

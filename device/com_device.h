@@ -5,9 +5,12 @@
 #include <string>
 
 #include "device/basic_device.h"
+#include "device/port_lock.h"
+#include "device/saved_line_settings.h"
 
 // A serial port as a byte channel (POSIX termios). Opened exclusively, 8-N-1 without handshake,
 // DTR and RTS off. Every Read or Write call finishes within the time-out in total or throws.
+// While open, the port carries our lock file; closing puts its line settings back as found.
 class CComDevice : public CBasicDevice {
 public:
     CComDevice() = default;
@@ -16,8 +19,9 @@ public:
     CComDevice& operator=(const CComDevice&) = delete;
 
     // Opens and configures the port; closes a port held before, even when the new open fails.
-    // A name without '/' is taken under /dev/. Only terminal devices are opened. On false,
-    // LastError() holds the errno that tells why.
+    // A name without '/' is taken under /dev/. Only terminal devices are opened. A port that
+    // another program has locked or (as far as /proc shows) open is left alone: EBUSY. On
+    // false, LastError() holds the errno that tells why.
     bool Open(const std::string& portName, uint32_t baudRate, uint32_t timeoutMs);
     int LastError() const { return m_lastError; }
 
@@ -38,11 +42,14 @@ public:
 private:
     void Close();
     bool OpenTerminal(const std::string& path);
+    bool Fail(int error);
     void Configure(uint32_t baudRate, uint32_t timeoutMs);
     void Flush(int queue);
     void AccountWireTime(uint32_t bytes);
 
     int m_fd = -1;
+    PortLock m_lock;
+    SavedLineSettings m_savedLine;
     int m_lastError = 0;
     uint32_t m_timeoutMs = 0;
     // When the last bytes written will have left the line. The kernel takes a write at once, but
