@@ -139,6 +139,10 @@ bool IniFile::WriteInt(const QString& section, const QString& key, int32_t value
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    // A value that would read back the same is left as it is: its bytes need not be UTF-8, and
+    // the QString it was read into cannot give them back.
+    const auto current = FindValue(section, key);
+    if (current && QString::fromStdString(*current) == value) return true;
     return Write(Utf8(section), Utf8(key), Utf8(value));
 }
 

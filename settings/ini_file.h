@@ -54,6 +54,7 @@ public:
     // format cannot hold: an empty name, a line break or NUL anywhere, a blank at either end of
     // a name, '=' or a leading ';', '#' or '[' in a key, ']' in a section name.
     bool WriteInt(const QString& section, const QString& key, int32_t value);  // as "%d"
+    // A string write that gives a key the value it already reads as leaves its line untouched.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
     // Replaces the file atomically with the contents in memory (temporary file in the same

@@ -49,6 +49,29 @@ protected:
     QTemporaryDir dir_;
 };
 
+// What the window does at every close: each value read at the start is written back.
+TEST_F(SettingsSaveTest, BytesThatAreNotUtf8SurviveASave) {
+    const std::string before =
+        "; \xC0\xC1 written by hand in another encoding\n"
+        "[Connect]\nPortName=/dev/tty\xFF\xFE\nTimeout=300\nNote=caf\xE9\n"
+        "[\xE9t\xE9]\nk=\x80\n";
+    WriteRaw(QByteArray::fromStdString(before));
+    IniFile ini(Path());
+    ASSERT_TRUE(ini.Load());
+    ini.WriteString("Connect", "PortName", ini.ReadString("Connect", "PortName", ""));
+    ini.WriteString("Connect", "Note", ini.ReadString("Connect", "Note", ""));
+    ini.WriteInt("Connect", "Timeout", 500);
+    ASSERT_TRUE(ini.Save());
+    std::string expected = before;
+    expected.replace(expected.find("Timeout=300"), 11, "Timeout=500");
+    EXPECT_EQ(ReadRaw(), expected);
+
+    ini.WriteString("Connect", "PortName", "/dev/ttyUSB0");
+    ASSERT_TRUE(ini.Save());
+    expected.replace(expected.find("/dev/tty\xFF\xFE"), 10, "/dev/ttyUSB0");
+    EXPECT_EQ(ReadRaw(), expected) << "a value that does change is written";
+}
+
 TEST_F(SettingsSaveTest, AFileWithoutWritePermissionIsNeverWritten) {
     const char* before = "[Connect]\nTimeout=300\n";
     WriteRaw(before);
