@@ -28,8 +28,10 @@ int CVeltorApp::Run(const QString& executablePath) {
         return 1;
     }
     CVeltorDlg window(profile.path);
-    CloseOnTerminate terminate(window);
-    window.exec();
+    {
+        CloseOnTerminate terminate(window);
+        window.exec();
+    }
     // The window is gone: the box stands alone, once, rather than the settings being lost unseen.
     if (const int error = window.SettingsSaveError()) ReportSettingsNotSaved(profile.path, error);
     return 0;
