@@ -5,6 +5,8 @@
 
 class CVeltorApp {
 public:
-    // `executablePath` gives the settings file's place and name. Returns the process exit code.
+    // `executablePath` gives the settings file's place and name (SettingsFilePath). A SIGTERM
+    // closes the window as its close button does. When the settings could not be saved at the
+    // close, one message box says why. Returns the process exit code.
     int Run(const QString& executablePath);
 };

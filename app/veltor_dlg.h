@@ -32,6 +32,8 @@ public:
     // Reads every setting from the file or writes them all to it.
     enum class Exchange { Load, Save };
     void ExchangeSettings(Exchange direction);
+    // Why the last save of the settings failed, as an errno value; 0 when it succeeded.
+    int SettingsSaveError() const { return m_settingsSaveError; }
     void ShowImageParams(bool show);
 
     // The parts tests and the acquisition look at.
@@ -74,6 +76,7 @@ private:
     void ApplyPlacement(bool maximized, int width, int height);
 
     QString m_profilePath;
+    int m_settingsSaveError = 0;
     ConnectionSettings m_connection;
     ImageParameters m_snapshotParams = kDefaultSnapshotParameters;
     ImageParameters m_videoParams = kDefaultVideoParameters;

@@ -43,7 +43,8 @@ void CVeltorDlg::ExchangeSettings(Exchange direction) {
     ini.Load();  // an unreadable file gives the defaults and is never overwritten
     if (direction == Exchange::Save) {
         SaveSettings(ini);
-        ini.Save();  // a failed save leaves the old file as it was
+        // A failed save leaves the old file as it was; the start-up tells the user.
+        m_settingsSaveError = ini.Save() ? 0 : ini.SaveError();
     } else {
         LoadSettings(ini);
     }

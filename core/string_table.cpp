@@ -28,6 +28,8 @@ const std::unordered_map<int, const char*>& Table() {
         {IDS_PROGRAM_DIR_FAILED, "Ошибка определения каталога программы"},
         {IDS_INI_NAME_FAILED, "Ошибка генерации имени ini-файла"},
         {IDS_INI_BUFFER_FAILED, "Ошибка выделения буфера под имя ini-файла"},
+        {IDS_SETTINGS_NOT_SAVED,
+         "Не удалось сохранить настройки в файл\r\n\r\n    %s\r\n\r\nПричина: %s"},
 
         {IDS_NO_IMAGE_SUPPORT, "Прошивка не поддерживает получение изображений"},
         {IDS_UPDATE_FIRMWARE, "Для получения изображения требуется обновить прошивку"},

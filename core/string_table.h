@@ -25,6 +25,7 @@ enum StringId : int {
     IDS_PROGRAM_DIR_FAILED = 240,
     IDS_INI_NAME_FAILED = 241,
     IDS_INI_BUFFER_FAILED = 242,
+    IDS_SETTINGS_NOT_SAVED = 243,  // "%s" = settings file, "%s" = reason
 
     // Image interface.
     IDS_NO_IMAGE_SUPPORT = 260,

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "settings/file_access.h"
+
 namespace {
 
 // The file a write to `path` should really replace: the target of a symbolic link.
@@ -20,11 +22,14 @@ std::string ResolveTarget(const std::string& path) {
     return resolved;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+// Keeps the errno of a failure across the clean-up that follows it.
+class KeepErrno {
+public:
+    ~KeepErrno() { errno = saved_; }
+
+private:
+    int saved_ = errno;
+};
 
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -34,6 +39,46 @@ bool WriteAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<size_t>(written));
     }
     return true;
+}
+
+bool ReadAll(int fd, std::string& data) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        data.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+// Makes `data` the whole contents of the open file and flushes it to the disk.
+bool Overwrite(int fd, std::string_view data) {
+    return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, data) &&
+           ftruncate(fd, static_cast<off_t>(data.size())) == 0 && fsync(fd) == 0;
+}
+
+// Rewrites the file itself, for when no temporary file can be made beside it (a writable file in
+// a folder that is not). Not atomic: the old contents are read first and put back if the new
+// ones cannot be written.
+bool RewriteInPlace(const std::string& target, std::string_view data) {
+    if (!MayWrite(target)) {
+        errno = EACCES;
+        return false;
+    }
+    int fd = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string old;
+    if (!ReadAll(fd, old)) {
+        KeepErrno keep;
+        close(fd);
+        return false;
+    }
+    if (Overwrite(fd, data)) return close(fd) == 0;
+    KeepErrno keep;
+    Overwrite(fd, old);
+    close(fd);
+    return false;
 }
 
 // Creates the temporary file beside the target. The name holds the process id, so two programs
@@ -70,17 +115,34 @@ void SyncDirectory(const std::string& directory) {
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
     const std::string target = ResolveTarget(path);
+    const std::string folder = FolderOf(target);
     std::string temporary;
-    int fd = CreateTemporary(target, temporary);
-    if (fd < 0) return false;
+    int fd = -1;
+    if (MayWrite(folder)) {
+        fd = CreateTemporary(target, temporary);
+    } else {
+        errno = EACCES;
+    }
+    if (fd < 0) {
+        const int reason = errno;
+        if (access(target.c_str(), F_OK) == 0) return RewriteInPlace(target, data);
+        errno = reason;
+        return false;
+    }
     CopyAttributes(fd, target);
     bool ok = WriteAll(fd, data) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
+    if (ok) {
+        ok = close(fd) == 0;
+    } else {
+        KeepErrno keep;
+        close(fd);
+    }
     if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
+        KeepErrno keep;
         unlink(temporary.c_str());
         return false;
     }
-    SyncDirectory(DirectoryOf(target));
+    SyncDirectory(folder);
     return true;
 }

@@ -1,13 +1,13 @@
 #include "settings/ini_file.h"
 
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
 #include <utility>
 
 #include "settings/atomic_file.h"
+#include "settings/file_access.h"
 #include "settings/ini_line.h"
 
 namespace {
@@ -33,6 +33,15 @@ bool IsValidSection(std::string_view name) {
 bool IsValidKey(std::string_view name) {
     return IsValidName(name) && name.find('=') == std::string_view::npos && name.front() != ';' &&
            name.front() != '#' && name.front() != '[';
+}
+
+// Why a file that Load() did not take cannot be saved over.
+int UnreadableReason(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return EISDIR;
+    if (!info.isFile()) return EINVAL;
+    if (info.size() > kMaxFileSize) return EFBIG;
+    return EACCES;
 }
 
 }  // namespace
@@ -138,6 +147,9 @@ bool IniFile::WriteInt(const QString& section, const QString& key, int32_t value
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    // A value that would read back the same is left as it is: its bytes need not be UTF-8, and
+    // the QString it was read into cannot give them back.
+    if (FindValue(section, key) && ReadString(section, key, QString()) == value) return true;
     // A lone surrogate has no UTF-8 form: it would be written as '?' and read back as another text.
     if (!section.isValidUtf16() || !key.isValidUtf16() || !value.isValidUtf16()) return false;
     const std::string sectionName = Utf8(section), keyName = Utf8(key), text = Utf8(value);
@@ -220,11 +232,21 @@ std::string IniFile::Content() const {
 }
 
 bool IniFile::Save() {
-    if (!loaded_) return false;
+    saveError_ = 0;
+    if (!loaded_) {
+        saveError_ = UnreadableReason(path_);
+        return false;
+    }
     if (!modified_) return true;
-    const QByteArray path = QFile::encodeName(path_);
-    if (QFileInfo::exists(path_) && access(path.constData(), W_OK) != 0) return false;
-    if (!WriteFileAtomically(path.toStdString(), Content())) return false;
+    const std::string path = QFile::encodeName(path_).toStdString();
+    if (QFileInfo::exists(path_) && !MayWrite(path)) {
+        saveError_ = EACCES;
+        return false;
+    }
+    if (!CreateFolders(FolderOf(path)) || !WriteFileAtomically(path, Content())) {
+        saveError_ = errno;
+        return false;
+    }
     modified_ = false;
     return true;
 }

@@ -57,14 +57,18 @@ public:
     // anywhere, a blank at either end of a name, '=' or a leading ';', '#' or '[' in a key, ']' in
     // a section name. Any other value reads back identical.
     bool WriteInt(const QString& section, const QString& key, int32_t value);  // as "%d"
+    // A string write that gives a key the value it already reads as leaves its line untouched.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
     // Replaces the file atomically with the contents in memory (temporary file in the same
-    // directory, flushed to the disk, renamed over the old one). Returns false, leaving the old
-    // file exactly as it was, when Load() has not succeeded, the file exists read-only, or any
-    // step fails (no directory, disk full, ...). With nothing written since loading it does
-    // nothing and returns true.
+    // directory, flushed to the disk, renamed over the old one; rewritten in place where the
+    // directory may not be written). Missing directories are created, private to the user.
+    // Returns false, leaving the old file exactly as it was, when Load() has not succeeded, the
+    // file exists without write permission (for the superuser as well), or any step fails (disk
+    // full, ...). With nothing written since loading it does nothing and returns true.
     bool Save();
+    // Why the last Save failed, as an errno value; 0 after one that succeeded.
+    int SaveError() const { return saveError_; }
 
     // Load and Save without the disk: parses `content` as Load parses the file, and gives the
     // bytes Save would write.
@@ -94,4 +98,5 @@ private:
     std::vector<Line> lines_;
     bool loaded_ = false;  // Save never replaces a file it has not read
     bool modified_ = false;
+    int saveError_ = 0;
 };

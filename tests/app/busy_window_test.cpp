@@ -51,5 +51,6 @@ TEST(BusyWindow, RepaintsWhileTheChannelWaitsForASilentDevice) {
     const Clock::time_point exposed{Clock::duration(exposedAt.load())};
     ASSERT_GT(window.lastPaint, waitStart) << "not painted while the device was silent";
     EXPECT_LT(window.lastPaint, waitEnd);
-    EXPECT_LT(window.lastPaint - exposed, std::chrono::milliseconds(100));
+    // The channel looks after the windows every 40 ms; a loaded machine may add to that.
+    EXPECT_LT(window.lastPaint - exposed, std::chrono::milliseconds(400));
 }
