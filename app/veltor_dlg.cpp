@@ -74,6 +74,7 @@ void CVeltorDlg::CreateControls() {
     m_statusLine = new QLabel(this);
     m_statusLine->setGeometry(units.Rect(4, 192, 264, 12));
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusLine->setAccessibleName(UiText(IDS_DESC_STATUS_LINE));
     m_statusLine->setAccessibleDescription(UiText(IDS_DESC_STATUS_LINE));
     // A long progress text must not push the layout around.
     m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
