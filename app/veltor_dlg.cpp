@@ -19,6 +19,7 @@
 #include "resources/icon_resources.h"
 #include "ui/dialog_units.h"
 #include "ui/message_box.h"
+#include "ui/window_frame.h"
 
 namespace {
 
@@ -173,17 +174,25 @@ void CVeltorDlg::ShowImageParams(bool show) {
     if (!show) {
         m_paramsDlg->hide();
     } else {
-        m_paramsDlg->show();  // shown first: its final size is known only then
         if (!m_paramsPlaced) {
-            // The first time just above its button, left edges aligned.
-            QWidget* button = m_toolbar->Control(CToolbarDlg::IDC_IMAGE_PARAMS);
-            const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
-            m_paramsDlg->move(buttonTop.x(), buttonTop.y() - m_paramsDlg->frameGeometry().height());
             m_paramsPlaced = true;
+            PlaceImageParams();  // placed before it shows, so it never appears elsewhere first
+            WhenFramed(m_paramsDlg, [this] { PlaceImageParams(); });
         }
+        m_paramsDlg->show();
         m_paramsDlg->activateWindow();
     }
     UpdateControls(Focus::KeepUnlessDisabled);
+}
+
+// The dialog's first place: its frame just above the Image parameters button, left edges
+// aligned. Until the dialog has a frame of its own, the main window's stands in for it.
+void CVeltorDlg::PlaceImageParams() {
+    QWidget* button = m_toolbar->Control(CToolbarDlg::IDC_IMAGE_PARAMS);
+    const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
+    const int ownFrame = m_paramsDlg->frameGeometry().height() - m_paramsDlg->height();
+    const int frame = ownFrame > 0 ? ownFrame : frameGeometry().height() - height();
+    m_paramsDlg->move(buttonTop.x(), buttonTop.y() - m_paramsDlg->height() - frame);
 }
 
 void CVeltorDlg::OnCopy() {
