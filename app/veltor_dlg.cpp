@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -144,8 +145,11 @@ void CVeltorDlg::OnCommand(int id) {
 void CVeltorDlg::reject() { PostStopRequest(0); }
 
 void CVeltorDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter would press the default button; in this window it does nothing.
+    // Enter presses the focused button; the default one (Start) has done so itself. Anywhere else
+    // it would press the default button, and in this window it does nothing.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && button->isEnabled() && !button->isDefault()) button->click();
         event->accept();
         return;
     }

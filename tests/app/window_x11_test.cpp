@@ -1,8 +1,10 @@
 // The main window under a real window manager: its size across maximizing, where it and the
-// image parameters dialog appear once framed.
+// image parameters dialog appear once framed, and Enter on its buttons.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +93,29 @@ TEST_F(WindowX11, WindowsArePlacedByTheirFrames) {
         },
         kSettleMs))
         << "frame bottom " << dialog->frameGeometry().bottom() << ", button top " << buttonTop.y();
+}
+
+// Enter presses whichever button has the focus, and nothing elsewhere: the window stays.
+TEST_F(WindowX11, EnterPressesTheFocusedButton) {
+    CVeltorDlg window(Ini());
+    ShowFramed(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
+
+    window.Toolbar()->Control(CToolbarDlg::IDC_IMAGE_PARAMS)->setFocus();
+    enter();
+    EXPECT_TRUE(window.ImageParamsDialog()->isVisible());
+    window.ShowImageParams(false);
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.Toolbar()->Control(CToolbarDlg::IDC_MODE_LIST)->setFocus();
+    enter();
+    QApplication::processEvents();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.IsBusy());
+    EXPECT_FALSE(window.ImageParamsDialog()->isVisible());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 }  // namespace
