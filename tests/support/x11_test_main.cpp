@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
     if (X11SkipReason().empty()) {
         qputenv("DISPLAY", session->DisplayName().c_str());
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // The private display has no session bus; without this D-Bus would try to launch one
+        // on it (a daemon that outlives the test).
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
