@@ -4,22 +4,13 @@
 #include <QIcon>
 #include <QPushButton>
 
+#include "app/command_button.h"
 #include "core/string_table.h"
 #include "core/ui_text.h"
 #include "resources/icon_resources.h"
 #include "ui/dialog_units.h"
 
 namespace {
-
-// A check box drawn as a push button whose state only the program sets: a click is reported
-// but does not toggle it.
-class CommandCheckButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void nextCheckState() override {}
-};
 
 // Layout in dialog units.
 constexpr int kWidth = 228;
@@ -45,7 +36,6 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
     AddModeList();
     m_imageParams =
         AddButton(IDC_IMAGE_PARAMS, IDS_BUTTON_IMAGE_PARAMS, ":/icons/image_params.svg", 212);
-    m_imageParams->setCheckable(true);
     m_start->setDefault(true);
 
     setTabOrder(m_start, m_stop);
@@ -78,6 +68,7 @@ void CToolbarDlg::AddModeList() {
     for (int id = IDS_MODE_SNAPSHOT; id <= IDS_MODE_VIDEO_SNAPSHOT_TRIGGER; ++id) {
         m_modeList->addItem(UiText(id));  // the first entry added becomes the selection
     }
+    m_modeList->setAccessibleName(UiText(IDS_DESC_MODE_LIST));
     m_modeList->setAccessibleDescription(UiText(IDS_DESC_MODE_LIST));
     m_modeList->setFocusPolicy(Qt::StrongFocus);
     m_modeList->setGeometry(DialogUnits().Rect(kModeListX, 0, kModeListWidth, kHeight));

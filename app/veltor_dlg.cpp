@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -19,6 +20,7 @@
 #include "resources/icon_resources.h"
 #include "ui/dialog_units.h"
 #include "ui/message_box.h"
+#include "ui/window_frame.h"
 
 namespace {
 
@@ -74,6 +76,7 @@ void CVeltorDlg::CreateControls() {
     m_statusLine = new QLabel(this);
     m_statusLine->setGeometry(units.Rect(4, 192, 264, 12));
     m_statusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_statusLine->setAccessibleName(UiText(IDS_DESC_STATUS_LINE));
     m_statusLine->setAccessibleDescription(UiText(IDS_DESC_STATUS_LINE));
     // A long progress text must not push the layout around.
     m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -142,8 +145,11 @@ void CVeltorDlg::OnCommand(int id) {
 void CVeltorDlg::reject() { PostStopRequest(0); }
 
 void CVeltorDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter would press the default button; in this window it does nothing.
+    // Enter presses the focused button; the default one (Start) has done so itself. Anywhere else
+    // it would press the default button, and in this window it does nothing.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && button->isEnabled() && !button->isDefault()) button->click();
         event->accept();
         return;
     }
@@ -172,17 +178,25 @@ void CVeltorDlg::ShowImageParams(bool show) {
     if (!show) {
         m_paramsDlg->hide();
     } else {
-        m_paramsDlg->show();  // shown first: its final size is known only then
         if (!m_paramsPlaced) {
-            // The first time just above its button, left edges aligned.
-            QWidget* button = m_toolbar->Control(CToolbarDlg::IDC_IMAGE_PARAMS);
-            const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
-            m_paramsDlg->move(buttonTop.x(), buttonTop.y() - m_paramsDlg->frameGeometry().height());
             m_paramsPlaced = true;
+            PlaceImageParams();  // placed before it shows, so it never appears elsewhere first
+            WhenFramed(m_paramsDlg, [this] { PlaceImageParams(); });
         }
+        m_paramsDlg->show();
         m_paramsDlg->activateWindow();
     }
     UpdateControls(Focus::KeepUnlessDisabled);
+}
+
+// The dialog's first place: its frame just above the Image parameters button, left edges
+// aligned. Until the dialog has a frame of its own, the main window's stands in for it.
+void CVeltorDlg::PlaceImageParams() {
+    QWidget* button = m_toolbar->Control(CToolbarDlg::IDC_IMAGE_PARAMS);
+    const QPoint buttonTop = button->mapToGlobal(QPoint(0, 0));
+    const int ownFrame = m_paramsDlg->frameGeometry().height() - m_paramsDlg->height();
+    const int frame = ownFrame > 0 ? ownFrame : frameGeometry().height() - height();
+    m_paramsDlg->move(buttonTop.x(), buttonTop.y() - m_paramsDlg->height() - frame);
 }
 
 void CVeltorDlg::OnCopy() {

@@ -74,6 +74,9 @@ private:
     void LoadSettings(const IniFile& ini);
     void SaveSettings(IniFile& ini);
     void ApplyPlacement(bool maximized, int width, int height);
+    QRect AvailableArea() const;
+    void CentreOnScreen();
+    void PlaceImageParams();
 
     QString m_profilePath;
     int m_settingsSaveError = 0;

@@ -6,6 +6,7 @@
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
 #include "settings/ini_file.h"
+#include "ui/window_frame.h"
 
 namespace {
 
@@ -82,14 +83,34 @@ void CVeltorDlg::SaveSettings(IniFile& ini) {
     ini.WriteInt(kWindow, QStringLiteral("Height"), m_normalSize.height());
 }
 
-// The stored size (never below the template's), centred on the screen; the position itself is
-// never stored.
+// The stored size, centred on the screen; the position itself is never stored. A size below the
+// template's is raised to it, and one larger than the screen can show is taken as the template's,
+// so a damaged file cannot make a window of gigabytes. The size is also the one written back
+// while the window stays maximized.
 void CVeltorDlg::ApplyPlacement(bool maximized, int width, int height) {
-    resize(std::max(width, m_minimumSize.width()), std::max(height, m_minimumSize.height()));
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - frameGeometry().width()) / 2,
-             area.top() + (area.height() - frameGeometry().height()) / 2);
-    }
+    QSize stored(std::max(width, m_minimumSize.width()), std::max(height, m_minimumSize.height()));
+    const QRect area = AvailableArea();
+    if (area.isValid() && (stored.width() > area.width() || stored.height() > area.height()))
+        stored = m_minimumSize;
+    resize(stored);
+    m_normalSize = stored;
+    CentreOnScreen();  // by the client area until the window manager has framed the window
     setWindowState(maximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    WhenFramed(this, [this] {
+        if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) CentreOnScreen();
+    });
+}
+
+QRect CVeltorDlg::AvailableArea() const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Centres the frame, as far as it is known, in the screen's available area.
+void CVeltorDlg::CentreOnScreen() {
+    const QRect area = AvailableArea();
+    if (!area.isValid()) return;
+    const QSize frame = frameGeometry().size();
+    move(area.left() + (area.width() - frame.width()) / 2,
+         area.top() + (area.height() - frame.height()) / 2);
 }

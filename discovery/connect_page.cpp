@@ -208,6 +208,8 @@ void CConnectPage::RefreshPorts() {
         while (position < m_portList->count() && m_portList->itemText(position) <= port) ++position;
         m_portList->insertItem(position, port);
     }
+    // A list that was empty selects the first port put into it; the user has not chosen it.
+    if (current < 0) m_portList->setCurrentIndex(-1);
     // Device paths are longer than the field: the open list shows them whole.
     QAbstractItemView* view = m_portList->view();
     view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth() +

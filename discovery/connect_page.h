@@ -42,6 +42,11 @@ public:
 
     QWidget* Control(int id) const;
 
+    // True while one of the device actions runs. The actions handle events while they wait, so
+    // the user can still click: another action started then does nothing, and the sheet holding
+    // the page must not close.
+    bool IsBusy() const { return m_busy; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -49,11 +54,15 @@ private:
     // Timer handler: refreshes the port list unless it is dropped down.
     void OnTimer();
 
+    // Marks the page busy for the life of one action; false when another already runs.
+    class ActionScope;
+
     // The actions of the four buttons.
     void OnCheckLink();
     void OnSearch();
     void OnSetSpeed();
     void OnDetails();
+    bool TakeSearchResult();
 
     QComboBox* AddList(int id, int labelId, int y, int dropHeight);
     QPushButton* AddButton(int id, int captionId, int x, int y, void (CConnectPage::*action)());
@@ -65,6 +74,7 @@ private:
 
     ConnectionSettings m_settings;
     bool m_initialised = false;
+    bool m_busy = false;
     QComboBox* m_portList = nullptr;
     QComboBox* m_speedList = nullptr;
     QLineEdit* m_timeoutEdit = nullptr;

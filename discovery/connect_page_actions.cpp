@@ -16,8 +16,29 @@
 #include "ui/message_box.h"
 #include "ui/ui_helpers.h"
 
+class CConnectPage::ActionScope {
+public:
+    explicit ActionScope(CConnectPage& page) : m_page(page), m_owner(!page.m_busy) {
+        page.m_busy = true;
+    }
+    ~ActionScope() {
+        if (m_owner) m_page.m_busy = false;
+    }
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+    // False when another action was already running: this one must do nothing.
+    bool Owns() const { return m_owner; }
+
+private:
+    CConnectPage& m_page;
+    bool m_owner;
+};
+
 // One ping at the chosen speed: the device's name, or "not found" when nothing answers.
 void CConnectPage::OnCheckLink() {
+    const ActionScope action(*this);
+    if (!action.Owns()) return;
     try {
         if (!ReadBack()) return;
         BusyCursor busy;
@@ -33,6 +54,8 @@ void CConnectPage::OnCheckLink() {
 
 // Talks to the device at the speed the page held before and moves it to the one chosen now.
 void CConnectPage::OnSetSpeed() {
+    const ActionScope action(*this);
+    if (!action.Owns()) return;
     try {
         const int oldIndex = m_settings.speedIndex;
         if (!ReadBack()) return;
@@ -47,26 +70,38 @@ void CConnectPage::OnSetSpeed() {
 
 // Takes over the port and speed of the row chosen in the search, if they are usable here.
 void CConnectPage::OnSearch() {
-    try {
-        CDeviceSearchDlg search(this);
-        if (search.exec() != QDialog::Accepted) return;
-        const int speedIndex = search.FoundSpeedIndex();
-        if (speedIndex < 0 || speedIndex >= m_speedList->count()) return;
-        RefreshPorts();
-        const int port = m_portList->findText(QString::fromStdString(search.FoundPort()),
-                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (port < 0) return;
-        m_portList->setCurrentIndex(port);
-        m_speedList->setCurrentIndex(speedIndex);
-    } catch (...) {
-        ReportCurrentException();
-        return;
+    {
+        const ActionScope action(*this);
+        if (!action.Owns()) return;
+        if (!TakeSearchResult()) return;
     }
     OnCheckLink();
 }
 
+// The search dialog's row into the page's lists; false when nothing usable was chosen.
+bool CConnectPage::TakeSearchResult() {
+    try {
+        CDeviceSearchDlg search(this);
+        if (search.exec() != QDialog::Accepted) return false;
+        const int speedIndex = search.FoundSpeedIndex();
+        if (speedIndex < 0 || speedIndex >= m_speedList->count()) return false;
+        RefreshPorts();
+        const int port = m_portList->findText(QString::fromStdString(search.FoundPort()),
+                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (port < 0) return false;
+        m_portList->setCurrentIndex(port);
+        m_speedList->setCurrentIndex(speedIndex);
+        return true;
+    } catch (...) {
+        ReportCurrentException();
+        return false;
+    }
+}
+
 // Reads the identity under its own small window and shows it in a box.
 void CConnectPage::OnDetails() {
+    const ActionScope action(*this);
+    if (!action.Owns()) return;
     try {
         if (!ReadBack()) return;
         DeviceLink link(m_settings);

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QTimer>
 #include <algorithm>
 
 #include "core/run_loop.h"
@@ -24,17 +23,11 @@ CDeviceInfoDlg::CDeviceInfoDlg(CDeviceProtocol& protocol, QWidget* parent)
     setAccessibleDescription(m_label->text());
 }
 
-// The first time the window is shown, wait for the event queue to run dry once, so the read
-// starts only after the window has been painted.
-void CDeviceInfoDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (m_idleArmed) return;
-    m_idleArmed = true;
-    QTimer::singleShot(0, this, &CDeviceInfoDlg::OnIdle);
-}
-
-void CDeviceInfoDlg::OnIdle() {
-    if (!m_startPending || !isVisible()) return;
+// The read takes the only thread, so it waits for the first paint: queued behind it, it begins
+// once the painted window has gone to the screen.
+void CDeviceInfoDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!m_startPending) return;
     m_startPending = false;
     QMetaObject::invokeMethod(this, &CDeviceInfoDlg::StartRead, Qt::QueuedConnection);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The small pop-up under which the device's identity is read. The read starts by itself once
-// the window is on screen; Esc or closing the window stops it. Ends with Accepted when the
-// identity was read (then Identity() holds it), Rejected otherwise.
+// the window has been painted, so it never stands blank while a silent device is waited for. Esc
+// or closing the window stops it. Ends with Accepted when the identity was read (then Identity()
+// holds it), Rejected otherwise.
 
 #include <QDialog>
 
@@ -25,11 +26,10 @@ public slots:
     void reject() override;  // Esc
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OnIdle();
     void StartRead();
     void StopRead();
 
@@ -37,6 +37,5 @@ private:
     DeviceIdentity m_identity;
     bool m_reading = false;
     bool m_startPending = true;
-    bool m_idleArmed = false;
     QLabel* m_label = nullptr;
 };

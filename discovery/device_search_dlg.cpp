@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -45,7 +46,7 @@ CDeviceSearchDlg::CDeviceSearchDlg(QWidget* parent) : QDialog(parent) {
 
     connect(m_start, &QPushButton::clicked, this, &CDeviceSearchDlg::OnStart);
     connect(m_stop, &QPushButton::clicked, this, &CDeviceSearchDlg::OnStop);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { accept(); });
+    m_list->viewport()->installEventFilter(this);
 
     CreateColumns();
     RefreshRows();
@@ -162,6 +163,19 @@ void CDeviceSearchDlg::AcceptSelection() {
 void CDeviceSearchDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     reject();
+}
+
+// A double-click anywhere in the list is OK for the selected row, also below the last row. A
+// press there leaves the selection alone (the list would clear it), so that it can be taken.
+bool CDeviceSearchDlg::eventFilter(QObject* watched, QEvent* event) {
+    const bool press =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (watched != m_list->viewport() || !press) return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) accept();
+    if (m_list->itemAt(mouse->position().toPoint())) return false;
+    m_list->setFocus(Qt::MouseFocusReason);
+    return true;
 }
 
 // Enter on a button presses it; anywhere else it is the dialog's OK.

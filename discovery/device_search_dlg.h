@@ -6,7 +6,8 @@
 //
 // The search runs inside the Start button's handler and keeps the window alive by processing
 // events between the probes. "Прервать", Esc, the close box, Enter and a double-click in the
-// list stop it; the last three then close the dialog once the search has ended.
+// list (on a row or on its empty space) stop it; the last three then close the dialog once the
+// search has ended.
 
 #include <QDialog>
 #include <string>
@@ -49,6 +50,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;  // the list's double-clicks
 
 private:
     enum class PendingAction { None, Cancel, Accept };

@@ -21,10 +21,15 @@ CProperties::CProperties(const QString& caption, QWidget* parent) : QDialog(pare
     layout->addWidget(m_tabs);
     layout->addWidget(m_buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_page->Control(CConnectPage::IDC_PORT)->setFocus();
 }
 
 void CProperties::accept() {
-    if (m_page->ReadBack()) QDialog::accept();
+    if (!m_page->IsBusy() && m_page->ReadBack()) QDialog::accept();
+}
+
+void CProperties::reject() {
+    if (!m_page->IsBusy()) QDialog::reject();
 }
 
 std::optional<ConnectionSettings> RunSettingsSheet(QWidget* parent, const QString& caption,

@@ -1,6 +1,7 @@
 #pragma once
 // The settings sheet: the connection page as its only tab, with OK and Cancel. OK reads the
-// page back and stays open when a value is refused.
+// page back and stays open when a value is refused. Neither closes the sheet while one of the
+// page's device actions runs. The sheet opens with the focus on the port list.
 
 #include <QDialog>
 #include <optional>
@@ -22,6 +23,7 @@ public:
 
 public slots:
     void accept() override;
+    void reject() override;  // Cancel, Esc and the close box
 
 private:
     QTabWidget* m_tabs = nullptr;
