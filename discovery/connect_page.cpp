@@ -205,7 +205,9 @@ void CConnectPage::RefreshPorts() {
     }
     for (const QString& port : ports) {
         int position = 0;
-        while (position < m_portList->count() && m_portList->itemText(position) <= port) ++position;
+        while (position < m_portList->count() &&
+               !PortNameLess(port, m_portList->itemText(position)))
+            ++position;
         m_portList->insertItem(position, port);
     }
     // A list that was empty selects the first port put into it; the user has not chosen it.

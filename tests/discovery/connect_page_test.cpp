@@ -93,6 +93,11 @@ TEST_F(ConnectPageTest, TicksWhileTheListIsOpenChangeNothing) {
     PortList()->hidePopup();
     Tick(page);
     EXPECT_EQ(PortTexts(), (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
+
+    // Ports that appear later take their place in natural order.
+    ports = {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS10", "/dev/ttyS2"};
+    Tick(page);
+    EXPECT_EQ(PortTexts(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10"}));
 }
 
 TEST_F(ConnectPageTest, TimeOutMustBeANumberFrom100To300000) {

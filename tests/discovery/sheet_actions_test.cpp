@@ -56,7 +56,7 @@ TEST_F(SheetActions, NothingElseActsWhileSetSpeedWaits) {
     EXPECT_TRUE(openAfterAction);
     EXPECT_FALSE(searchOpened);
     EXPECT_EQ(device.BaudIndex(), 3);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
 
 }  // namespace

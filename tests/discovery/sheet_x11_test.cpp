@@ -76,7 +76,7 @@ TEST_F(SheetX11, DeviceInfoWindowIsPaintedBeforeTheReadBegins) {
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_TRUE(paint.seen);
     EXPECT_FALSE(paint.readBegun);
-    EXPECT_TRUE(boxes.empty()) << BoxTexts().join("|").toStdString();
+    EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
 
 }  // namespace
