@@ -40,9 +40,10 @@ protected:
 };
 
 // Runs `action` on the modal dialog of type T as soon as it is up (polled from the event loop
-// that runs it). Returns at once; the action runs later.
+// that runs it). Returns at once with the polling timer, which ends itself once the action has
+// run; a test that expects the dialog never to come deletes it.
 template <typename T>
-void WhenModal(std::function<void(T&)> action) {
+QTimer* WhenModal(std::function<void(T&)> action) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
@@ -53,4 +54,5 @@ void WhenModal(std::function<void(T&)> action) {
         }
     });
     timer->start();
+    return timer;
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -24,7 +25,7 @@ TEST_F(SheetActions, NothingElseActsWhileSetSpeedWaits) {
     scanner_sim::Scanner device;
     ports = {Port("COM1", device.SlavePath())};
     bool searchOpened = false;
-    WhenModal<CDeviceSearchDlg>([&](CDeviceSearchDlg& search) {
+    QPointer<QTimer> searchWatch = WhenModal<CDeviceSearchDlg>([&](CDeviceSearchDlg& search) {
         searchOpened = true;
         search.reject();
     });
@@ -55,6 +56,7 @@ TEST_F(SheetActions, NothingElseActsWhileSetSpeedWaits) {
     EXPECT_TRUE(openDuringAction);
     EXPECT_TRUE(openAfterAction);
     EXPECT_FALSE(searchOpened);
+    delete searchWatch.data();
     EXPECT_EQ(device.BaudIndex(), 3);
     EXPECT_TRUE(boxes.Shown().empty()) << boxes.Joined();
 }
