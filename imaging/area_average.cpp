@@ -46,33 +46,33 @@ Band MakeBand(uint64_t start, uint64_t span) {
 class NormDivider {
 public:
     explicit NormDivider(uint64_t norm)
-        : norm_(norm),
-          exact_(510 * norm <= UINT32_MAX),
-          shift_(exact_ ? std::bit_width(255 * norm * norm) : 0),
-          reciprocal_(exact_ ? ((uint64_t{1} << shift_) + norm - 1) / norm : 0),
-          inverse_(1.0 / static_cast<double>(norm)) {}
+        : m_norm(norm),
+          m_exact(510 * norm <= UINT32_MAX),
+          m_shift(m_exact ? std::bit_width(255 * norm * norm) : 0),
+          m_reciprocal(m_exact ? ((uint64_t{1} << m_shift) + norm - 1) / norm : 0),
+          m_inverse(1.0 / static_cast<double>(norm)) {}
 
-    bool exact() const { return exact_; }
-    uint32_t reciprocal() const { return static_cast<uint32_t>(reciprocal_); }
-    int shift() const { return shift_; }
+    bool exact() const { return m_exact; }
+    uint32_t reciprocal() const { return static_cast<uint32_t>(m_reciprocal); }
+    int shift() const { return m_shift; }
 
     uint8_t operator()(uint64_t sum) const {
-        if (exact_) return static_cast<uint8_t>((sum * reciprocal_) >> shift_);
+        if (m_exact) return static_cast<uint8_t>((sum * m_reciprocal) >> m_shift);
         uint64_t q =
-            static_cast<uint64_t>(static_cast<double>(static_cast<int64_t>(sum)) * inverse_);
-        if (q * norm_ > sum)
+            static_cast<uint64_t>(static_cast<double>(static_cast<int64_t>(sum)) * m_inverse);
+        if (q * m_norm > sum)
             --q;
-        else if ((q + 1) * norm_ <= sum)
+        else if ((q + 1) * m_norm <= sum)
             ++q;
         return static_cast<uint8_t>(q);
     }
 
 private:
-    uint64_t norm_;
-    bool exact_;
-    int shift_;
-    uint64_t reciprocal_;
-    double inverse_;
+    uint64_t m_norm;
+    bool m_exact;
+    int m_shift;
+    uint64_t m_reciprocal;
+    double m_inverse;
 };
 
 // A destination column of the area average as the horizontal pass reads it: its first and last

@@ -22,25 +22,25 @@ class Channel {
 public:
     Channel() = default;
     explicit Channel(uint32_t mask)
-        : mask_(mask), shift_(mask ? std::countr_zero(mask) : 0), bits_(std::popcount(mask)) {}
+        : m_mask(mask), m_shift(mask ? std::countr_zero(mask) : 0), m_bits(std::popcount(mask)) {}
 
     // A channel's bits must be adjacent; an empty channel reads as 0.
-    bool Valid() const { return ((mask_ >> shift_) & ((mask_ >> shift_) + 1)) == 0; }
-    bool Present() const { return mask_ != 0; }
+    bool Valid() const { return ((m_mask >> m_shift) & ((m_mask >> m_shift) + 1)) == 0; }
+    bool Present() const { return m_mask != 0; }
 
     uint32_t Of(uint32_t pixel) const {
-        if (bits_ == 0) return 0;
-        uint32_t v = (pixel & mask_) >> shift_;
-        if (bits_ >= 8) return v >> (bits_ - 8);
-        v <<= 8 - bits_;  // repeat the bits downwards, so that all ones becomes 255
-        for (int filled = bits_; filled < 8; filled *= 2) v |= v >> filled;
+        if (m_bits == 0) return 0;
+        uint32_t v = (pixel & m_mask) >> m_shift;
+        if (m_bits >= 8) return v >> (m_bits - 8);
+        v <<= 8 - m_bits;  // repeat the bits downwards, so that all ones becomes 255
+        for (int filled = m_bits; filled < 8; filled *= 2) v |= v >> filled;
         return v;
     }
 
 private:
-    uint32_t mask_ = 0;
-    int shift_ = 0;
-    int bits_ = 0;
+    uint32_t m_mask = 0;
+    int m_shift = 0;
+    int m_bits = 0;
 };
 
 // What the headers say about the pixels and where they are.
@@ -192,25 +192,25 @@ bool DecodeRows(const Layout& l, const uint8_t* d, uint32_t n, QImage& image) {
 // codes skip keep palette colour 0; codes reaching past the image edge draw nothing there.
 class RleReader {
 public:
-    RleReader(const Layout& l, QImage& image) : l_(l), image_(image) {}
+    RleReader(const Layout& l, QImage& image) : m_layout(l), m_image(image) {}
 
     bool Decode(const uint8_t* p, const uint8_t* end) {
-        image_.fill(l_.palette[0]);
-        const bool fourBit = l_.compression == kRle4;
+        m_image.fill(m_layout.palette[0]);
+        const bool fourBit = m_layout.compression == kRle4;
         while (end - p >= 2) {
             const uint32_t count = p[0], code = p[1];
             p += 2;
             if (count > 0) {
                 Draw(count, [&](uint32_t i) { return fourBit ? Nibble(code, i) : code; });
             } else if (code == 0) {
-                x_ = 0;
-                ++y_;
+                m_x = 0;
+                ++m_y;
             } else if (code == 1) {
                 return true;
             } else if (code == 2) {
                 if (end - p < 2) return false;
-                x_ += p[0];
-                y_ += p[1];
+                m_x += p[0];
+                m_y += p[1];
                 p += 2;
             } else {
                 const uint32_t bytes = fourBit ? (code + 1) / 2 : code;
@@ -227,17 +227,18 @@ private:
 
     template <typename IndexAt>
     void Draw(uint32_t count, IndexAt index) {
-        const int64_t visible = y_ < l_.height ? std::clamp<int64_t>(l_.width - x_, 0, count) : 0;
+        const int64_t visible =
+            m_y < m_layout.height ? std::clamp<int64_t>(m_layout.width - m_x, 0, count) : 0;
         if (visible > 0) {
-            QRgb* out = Row(image_, l_.height - 1 - int(y_)) + x_;
-            for (uint32_t i = 0; i < visible; ++i) out[i] = l_.palette[index(i)];
+            QRgb* out = Row(m_image, m_layout.height - 1 - int(m_y)) + m_x;
+            for (uint32_t i = 0; i < visible; ++i) out[i] = m_layout.palette[index(i)];
         }
-        x_ += count;
+        m_x += count;
     }
 
-    const Layout& l_;
-    QImage& image_;
-    int64_t x_ = 0, y_ = 0;  // y from the bottom row; both may run past the image
+    const Layout& m_layout;
+    QImage& m_image;
+    int64_t m_x = 0, m_y = 0;  // y from the bottom row; both may run past the image
 };
 
 }  // namespace

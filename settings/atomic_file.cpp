@@ -25,10 +25,10 @@ std::string ResolveTarget(const std::string& path) {
 // Keeps the errno of a failure across the clean-up that follows it.
 class KeepErrno {
 public:
-    ~KeepErrno() { errno = saved_; }
+    ~KeepErrno() { errno = m_saved; }
 
 private:
-    int saved_ = errno;
+    int m_saved = errno;
 };
 
 bool WriteAll(int fd, std::string_view data) {

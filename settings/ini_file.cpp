@@ -46,33 +46,33 @@ int UnreadableReason(const QString& path) {
 
 }  // namespace
 
-IniFile::IniFile(QString path) : path_(std::move(path)) {}
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 bool IniFile::Load() {
     LoadFromMemory({});
-    QFileInfo info(path_);
+    QFileInfo info(m_path);
     if (!info.exists()) return true;
-    QFile file(path_);
-    loaded_ = info.isFile() && info.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly);
-    if (!loaded_) return false;
+    QFile file(m_path);
+    m_loaded = info.isFile() && info.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly);
+    if (!m_loaded) return false;
     QByteArray content = file.read(kMaxFileSize + 1);
-    loaded_ = file.error() == QFileDevice::NoError && content.size() <= kMaxFileSize;
-    if (!loaded_) return false;
+    m_loaded = file.error() == QFileDevice::NoError && content.size() <= kMaxFileSize;
+    if (!m_loaded) return false;
     Parse(std::string_view(content.constData(), static_cast<size_t>(content.size())));
     return true;
 }
 
 void IniFile::LoadFromMemory(std::string_view content) {
-    lines_.clear();
-    bom_.clear();
-    modified_ = false;
-    loaded_ = true;
+    m_lines.clear();
+    m_bom.clear();
+    m_modified = false;
+    m_loaded = true;
     Parse(content);
 }
 
 void IniFile::Parse(std::string_view content) {
     if (content.starts_with(kBom)) {
-        bom_ = kBom;
+        m_bom = kBom;
         content.remove_prefix(kBom.size());
     }
     while (!content.empty()) {
@@ -90,13 +90,13 @@ void IniFile::Parse(std::string_view content) {
             }
         }
         line.text = text;
-        lines_.push_back(std::move(line));
+        m_lines.push_back(std::move(line));
     }
 }
 
 size_t IniFile::FindSection(std::string_view section) const {
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        auto name = IniSectionName(lines_[i].text);
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        auto name = IniSectionName(m_lines[i].text);
         if (name && IniNamesEqual(*name, section)) return i;
     }
     return kNotFound;
@@ -104,13 +104,13 @@ size_t IniFile::FindSection(std::string_view section) const {
 
 size_t IniFile::SectionEnd(size_t header) const {
     size_t i = header + 1;
-    while (i < lines_.size() && !IniSectionName(lines_[i].text)) ++i;
+    while (i < m_lines.size() && !IniSectionName(m_lines[i].text)) ++i;
     return i;
 }
 
 size_t IniFile::FindKey(size_t header, std::string_view key) const {
     for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
-        auto line = IniKey(lines_[i].text);
+        auto line = IniKey(m_lines[i].text);
         if (line && IniNamesEqual(line->key, key)) return i;
     }
     return kNotFound;
@@ -121,7 +121,7 @@ std::optional<std::string> IniFile::FindValue(const QString& section, const QStr
     if (header == kNotFound) return std::nullopt;
     size_t index = FindKey(header, Utf8(key));
     if (index == kNotFound) return std::nullopt;
-    std::string_view text = lines_[index].text;
+    std::string_view text = m_lines[index].text;
     auto line = IniKey(text);
     return std::string(
         IniUnquote(text.substr(line->valueBegin, line->valueEnd - line->valueBegin)));
@@ -163,7 +163,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
 // Puts the value text in place of the key's old one, or adds the key (and its section).
 void IniFile::SetValue(const std::string& section, const std::string& key,
                        const std::string& text) {
-    modified_ = true;
+    m_modified = true;
     size_t header = FindSection(section);
     if (header == kNotFound) {
         AppendSection(section, key + "=" + text);
@@ -171,7 +171,7 @@ void IniFile::SetValue(const std::string& section, const std::string& key,
     }
     size_t index = FindKey(header, key);
     if (index != kNotFound) {
-        Line& line = lines_[index];
+        Line& line = m_lines[index];
         auto found = IniKey(line.text);
         line.text.replace(found->valueBegin, found->valueEnd - found->valueBegin, text);
         JoinCarriageReturn(line);  // an empty value may leave "key=\r"
@@ -179,7 +179,7 @@ void IniFile::SetValue(const std::string& section, const std::string& key,
     }
     size_t last = header;
     for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
-        if (IniKey(lines_[i].text)) last = i;
+        if (IniKey(m_lines[i].text)) last = i;
     }
     InsertLine(last, key + "=" + text);
 }
@@ -187,25 +187,25 @@ void IniFile::SetValue(const std::string& section, const std::string& key,
 // Inserts a line after line `after`. The new line takes over that line's ending, so a file
 // whose last line had no line ending still has none.
 void IniFile::InsertLine(size_t after, std::string text) {
-    Line line{std::move(text), lines_[after].eol};
-    if (lines_[after].eol.empty()) {
-        lines_[after].eol = DefaultEol();
-        JoinCarriageReturn(lines_[after]);
+    Line line{std::move(text), m_lines[after].eol};
+    if (m_lines[after].eol.empty()) {
+        m_lines[after].eol = DefaultEol();
+        JoinCarriageReturn(m_lines[after]);
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, std::move(line));
 }
 
 void IniFile::AppendSection(const std::string& section, const std::string& keyLine) {
     const std::string eol = DefaultEol();
-    if (!lines_.empty()) {
-        if (lines_.back().eol.empty()) {
-            lines_.back().eol = eol;
-            JoinCarriageReturn(lines_.back());
+    if (!m_lines.empty()) {
+        if (m_lines.back().eol.empty()) {
+            m_lines.back().eol = eol;
+            JoinCarriageReturn(m_lines.back());
         }
-        if (!IniTrim(lines_.back().text).empty()) lines_.push_back({"", eol});
+        if (!IniTrim(m_lines.back().text).empty()) m_lines.push_back({"", eol});
     }
-    lines_.push_back({"[" + section + "]", eol});
-    lines_.push_back({keyLine, eol});
+    m_lines.push_back({"[" + section + "]", eol});
+    m_lines.push_back({keyLine, eol});
 }
 
 // A line whose text ends in '\r' before a "\n" ending reads back as a CRLF line without that
@@ -219,34 +219,34 @@ void IniFile::JoinCarriageReturn(Line& line) {
 }
 
 std::string IniFile::DefaultEol() const {
-    for (const Line& line : lines_) {
+    for (const Line& line : m_lines) {
         if (!line.eol.empty()) return line.eol;
     }
     return "\n";
 }
 
 std::string IniFile::Content() const {
-    std::string content = bom_;
-    for (const Line& line : lines_) content += line.text + line.eol;
+    std::string content = m_bom;
+    for (const Line& line : m_lines) content += line.text + line.eol;
     return content;
 }
 
 bool IniFile::Save() {
-    saveError_ = 0;
-    if (!loaded_) {
-        saveError_ = UnreadableReason(path_);
+    m_saveError = 0;
+    if (!m_loaded) {
+        m_saveError = UnreadableReason(m_path);
         return false;
     }
-    if (!modified_) return true;
-    const std::string path = QFile::encodeName(path_).toStdString();
-    if (QFileInfo::exists(path_) && !MayWrite(path)) {
-        saveError_ = EACCES;
+    if (!m_modified) return true;
+    const std::string path = QFile::encodeName(m_path).toStdString();
+    if (QFileInfo::exists(m_path) && !MayWrite(path)) {
+        m_saveError = EACCES;
         return false;
     }
     if (!CreateFolders(FolderOf(path)) || !WriteFileAtomically(path, Content())) {
-        saveError_ = errno;
+        m_saveError = errno;
         return false;
     }
-    modified_ = false;
+    m_modified = false;
     return true;
 }

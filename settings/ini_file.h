@@ -36,7 +36,7 @@ class IniFile {
 public:
     explicit IniFile(QString path);
 
-    const QString& Path() const { return path_; }
+    const QString& Path() const { return m_path; }
 
     // Reads the file. A missing file loads as empty (a later Save creates it). A file that
     // exists but cannot be read, is not a regular file or is implausibly large (over 16 MiB) is
@@ -68,7 +68,7 @@ public:
     // full, ...). With nothing written since loading it does nothing and returns true.
     bool Save();
     // Why the last Save failed, as an errno value; 0 after one that succeeded.
-    int SaveError() const { return saveError_; }
+    int SaveError() const { return m_saveError; }
 
     // Load and Save without the disk: parses `content` as Load parses the file, and gives the
     // bytes Save would write.
@@ -93,10 +93,10 @@ private:
     static void JoinCarriageReturn(Line& line);
     std::string DefaultEol() const;
 
-    QString path_;
-    std::string bom_;
-    std::vector<Line> lines_;
-    bool loaded_ = false;  // Save never replaces a file it has not read
-    bool modified_ = false;
-    int saveError_ = 0;
+    QString m_path;
+    std::string m_bom;
+    std::vector<Line> m_lines;
+    bool m_loaded = false;  // Save never replaces a file it has not read
+    bool m_modified = false;
+    int m_saveError = 0;
 };
