@@ -19,21 +19,15 @@
 #include "app/version.h"
 #include "imaging/image_viewer.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/text_file.h"
 
 namespace {
 
 class MainWindow : public ::testing::Test {
 protected:
     QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
-    void WriteIni(const QByteArray& content) {
-        QFile file(Ini());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    QByteArray ReadIni() const {
-        QFile file(Ini());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    void WriteIni(const QByteArray& content) { ASSERT_TRUE(WriteWholeFile(Ini(), content)); }
+    QByteArray ReadIni() const { return ReadWholeFile(Ini()); }
     // Opens a window on the INI file, lets `check` look at it, then closes it (saving).
     void WithWindow(const std::function<void(CVeltorDlg&)>& check) {
         CVeltorDlg window(Ini());

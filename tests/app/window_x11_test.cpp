@@ -13,6 +13,7 @@
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/text_file.h"
 #include "tests/support/x11_session.h"
 
 namespace {
@@ -22,15 +23,8 @@ constexpr int kSettleMs = 3000;  // the longest a window manager's answer is wai
 class WindowX11 : public X11Test {
 protected:
     QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
-    void WriteIni(const QByteArray& content) {
-        QFile file(Ini());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    QByteArray ReadIni() const {
-        QFile file(Ini());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    void WriteIni(const QByteArray& content) { ASSERT_TRUE(WriteWholeFile(Ini(), content)); }
+    QByteArray ReadIni() const { return ReadWholeFile(Ini()); }
     // Shows the window and waits until the window manager has framed and activated it.
     static void ShowFramed(CVeltorDlg& window) {
         window.show();

@@ -3,16 +3,15 @@
 // that do not exist yet.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <csignal>
 
 #include "settings/ini_file.h"
+#include "tests/support/disk_full.h"
 
 namespace {
 
@@ -108,16 +107,8 @@ TEST_F(SettingsSaveTest, AFailedRewriteInPlacePutsTheOldContentsBack) {
     ASSERT_TRUE(ini.Load());
     ini.WriteString("Connect", "PortName", QString(4000, 'x'));
 
-    // A disk that fills up in the middle of the write: the file-size limit stops it.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = ini.Save();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    // A disk that fills up in the middle of the write.
+    const bool saved = SaveOnAFullDisk([&] { return ini.Save(); });
 
     EXPECT_FALSE(saved);
     EXPECT_EQ(ini.SaveError(), EFBIG);
