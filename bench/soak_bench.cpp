@@ -9,10 +9,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QBuffer>
-#include <QImageWriter>
-#include <QLinearGradient>
-#include <QPainter>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +20,7 @@
 
 #include "app/acquisition.h"
 #include "bench/build_description.h"
+#include "bench/test_card.h"
 #include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/device_exceptions.h"
@@ -82,25 +79,6 @@ double MedianStep(const std::vector<Sample>& samples, double Sample::*y) {
     std::sort(steps.begin(), steps.end());
     const size_t n = steps.size();
     return n % 2 ? steps[n / 2] : (steps[n / 2 - 1] + steps[n / 2]) / 2;
-}
-
-// A 320 x 240 test card as the device would send it, JPEG quality 90.
-QByteArray FrameJpeg() {
-    QImage image(320, 240, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 320, 240);
-    sky.setColorAt(0, QColor(30, 60, 130));
-    sky.setColorAt(1, QColor(20, 140, 110));
-    p.fillRect(image.rect(), sky);
-    p.setBrush(QColor(240, 170, 60));
-    p.drawEllipse(QPointF(160, 120), 70, 70);
-    p.end();
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    if (!writer.write(image)) throw std::runtime_error("cannot encode the frame");
-    return buffer.data();
 }
 
 // Shows every frame in the view, as the main window does.

@@ -7,9 +7,6 @@
 //   d. time from the last block to the frame painted in an 800 x 600 view.
 // A plain program with its own clock: each figure is one long measurement, not a kernel.
 #include <QApplication>
-#include <QBuffer>
-#include <QImageWriter>
-#include <QPainter>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +16,7 @@
 
 #include "app/acquisition.h"
 #include "bench/build_description.h"
+#include "bench/test_card.h"
 #include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
@@ -151,30 +149,6 @@ void Turnaround() {
     }
     Figure("b. turnaround per 128-byte read (median)", Median(micros), "us", 200,
            "(limit; target ratio <= 1)");
-}
-
-// The video frame: a test card of 320 x 240 as the device would send it, JPEG quality 90.
-QByteArray FrameJpeg() {
-    QImage image(320, 240, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 320, 240);
-    sky.setColorAt(0, QColor(30, 60, 130));
-    sky.setColorAt(1, QColor(20, 140, 110));
-    p.fillRect(image.rect(), sky);
-    p.setBrush(QColor(240, 170, 60));
-    p.setPen(QPen(Qt::white, 3));
-    p.drawEllipse(QPointF(160, 130), 70, 70);
-    QFont font(QStringLiteral("DejaVu Sans"), 28, QFont::Bold);
-    p.setFont(font);
-    p.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("Veltor"));
-    p.end();
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    if (!writer.write(image)) throw std::runtime_error("cannot encode the frame");
-    return buffer.data();
 }
 
 // The image view, noting when it last finished painting.
