@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QObject>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -103,18 +102,26 @@ void ProcessWindowEvents() {
                                     QEventLoop::X11ExcludeTimers);
 }
 
-void PumpMessages() {
-    // Events are handled first, so nothing is thrown through Qt's event dispatch.
-    if (QCoreApplication::instance()) {
-        QCoreApplication::processEvents();
-        // A stop posted by a handler during that pass (Stop, Esc, close) counts at this pump.
+namespace {
+
+// Delivers the stop requests posted so far, also those posted by handlers of the pass just run
+// (Stop, Esc, close), and throws for the oldest one.
+void ThrowOnStopRequest() {
+    if (QCoreApplication::instance())
         QCoreApplication::sendPostedEvents(&Receiver(), StopEventType());
-    }
     RunLoopState& state = State();
     if (state.pending.empty()) return;
     const uint32_t code = state.pending.front();
     state.pending.pop_front();
     throw stop_exception(code);
+}
+
+}  // namespace
+
+void PumpMessages() {
+    // Events are handled first, so nothing is thrown through Qt's event dispatch.
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    ThrowOnStopRequest();
 }
 
 namespace {
@@ -130,17 +137,17 @@ void SleepInEventLoop(uint32_t ms) {
         std::this_thread::sleep_for(duration);
         return;
     }
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);  // a poll that is due should not be late
-    deadline.start(duration);
+    // A timer of the stop receiver ends the wait when nothing else does; it costs no object of
+    // its own, which matters at a hundred sleeps a second.
+    const int timer = Receiver().startTimer(duration, Qt::PreciseTimer);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Receiver().killTimer(timer);
 }
 
 }  // namespace
 
 const WaitClock& SystemWaitClock() {
-    static const WaitClock clock{SteadyMilliseconds, SleepInEventLoop};
+    static const WaitClock clock{SteadyMilliseconds, SleepInEventLoop, true};
     return clock;
 }
 
@@ -160,9 +167,13 @@ bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32
                const WaitClock& clock) {
     const uint32_t start = clock.now();
     uint32_t last = start;
+    bool eventsHandled = false;
     for (;;) {
         if (limit != kWaitForever && clock.now() - start >= limit) return false;
-        PumpMessages();
+        if (eventsHandled)
+            ThrowOnStopRequest();
+        else
+            PumpMessages();
         uint32_t now = clock.now();
         if (now - last >= interval) {
             if (condition && condition()) return true;
@@ -172,7 +183,11 @@ bool WaitUntil(const std::function<bool()>& condition, uint32_t interval, uint32
         // end the sleep.
         uint32_t sleep = interval - (now - last);
         if (limit != kWaitForever) sleep = std::min(sleep, limit - std::min(limit, now - start));
-        if (sleep > 0) clock.sleep(sleep);
+        eventsHandled = false;
+        if (sleep > 0) {
+            clock.sleep(sleep);
+            eventsHandled = clock.sleepHandlesEvents;
+        }
     }
 }
 

@@ -48,10 +48,13 @@ void ProcessWindowEvents();
 
 // Time source of WaitUntil: a 32-bit millisecond counter (differences are taken modulo 2^32) and
 // a sleep of at most the given milliseconds, which may end sooner; WaitUntil sleeps again while
-// its time has not come. Tests pass their own.
+// its time has not come. A sleep that handles the events arriving meanwhile says so, and WaitUntil
+// then only looks for stop requests after it instead of running another pass of its own. Tests
+// pass their own.
 struct WaitClock {
     std::function<uint32_t()> now;
     std::function<void(uint32_t ms)> sleep;
+    bool sleepHandlesEvents = false;
 };
 
 // steady_clock milliseconds truncated to 32 bits. Its sleep blocks in the event loop until an
