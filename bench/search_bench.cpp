@@ -12,7 +12,7 @@
 
 #include "bench/build_description.h"
 #include "discovery/device_search_dlg.h"
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 #include "tests/support/pty_pair.h"
 
 namespace {

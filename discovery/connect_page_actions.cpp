@@ -10,7 +10,7 @@
 #include "device/link_control.h"
 #include "discovery/connect_page.h"
 #include "discovery/device_info_dlg.h"
-#include "discovery/device_info_text.h"
+#include "device/device_info_text.h"
 #include "discovery/device_search_dlg.h"
 #include "ui/error_reporter.h"
 #include "ui/message_box.h"
