@@ -76,9 +76,9 @@ void Snapshot() {
     config.images = {image};
     scanner_sim::Scanner scanner(config);
     const std::string out = "/tmp/veltor-cli-bench-" + std::to_string(::getpid()) + ".jpg";
-    const double whole = Run({"--port", scanner.SlavePath(), "--speed", "2", "--timeout", "1000",
-                              "snapshot", "-o", out},
-                             0);
+    const double whole = Run(
+        {"--port", scanner.SlavePath(), "--speed", "2", "--timeout", "1000", "snapshot", "-o", out},
+        0);
     std::ifstream written(out, std::ios::binary);
     const scanner_sim::Bytes got(std::istreambuf_iterator<char>(written), {});
     std::remove(out.c_str());
@@ -98,11 +98,13 @@ void Snapshot() {
     const double seconds = (last - first) / 1000;
     const double bound = kLineBaud / kBitsPerByte * kMemoryChunk /
                          (kReadRequestBytes + kReadAnswerOverhead + kMemoryChunk);
-    std::printf("b. image: %zu-byte JPEG 640x480; whole command %.2f s (link check, speed raise "
-                "and restore, leave included)\n",
-                image.size(), whole);
-    Figure("b. snapshot payload rate at 115200 (paced)", double(blocks - 1) * kMemoryChunk / seconds,
-           "B/s", bound, "(wire bound; target ratio >= 0.97)");
+    std::printf(
+        "b. image: %zu-byte JPEG 640x480; whole command %.2f s (link check, speed raise "
+        "and restore, leave included)\n",
+        image.size(), whole);
+    Figure("b. snapshot payload rate at 115200 (paced)",
+           double(blocks - 1) * kMemoryChunk / seconds, "B/s", bound,
+           "(wire bound; target ratio >= 0.97)");
 }
 
 }  // namespace

@@ -69,45 +69,72 @@ std::vector<OptionEntry> Options(const Parser& p) {
         {{"--version"}, false, {}, [](CommandLine& l, const std::string&) { l.version = true; }},
         {{"--quiet", "-q"}, false, {}, [](CommandLine& l, const std::string&) { l.quiet = true; }},
         {{"--port"}, true, {}, [](CommandLine& l, const std::string& v) { l.ports.push_back(v); }},
-        {{"--speed"}, true, {},
+        {{"--speed"},
+         true,
+         {},
          [&p](CommandLine& l, const std::string& v) {
              l.speedIndex = p.Number(v, "--speed", 0, 6, "0..6");
          }},
-        {{"--timeout"}, true, {},
+        {{"--timeout"},
+         true,
+         {},
          [&p](CommandLine& l, const std::string& v) {
              l.timeoutMs = p.Number(v, "--timeout", 100, 300000, "100..300000");
          }},
-        {{"--settings"}, true, {},
+        {{"--settings"},
+         true,
+         {},
          [](CommandLine& l, const std::string& v) { l.settingsFile = v; }},
-        {{"--json"}, false, {CliCommand::Info, CliCommand::Search},
+        {{"--json"},
+         false,
+         {CliCommand::Info, CliCommand::Search},
          [](CommandLine& l, const std::string&) { l.json = true; }},
-        {{"--output", "-o"}, true, {CliCommand::Snapshot},
+        {{"--output", "-o"},
+         true,
+         {CliCommand::Snapshot},
          [](CommandLine& l, const std::string& v) { l.output = v; }},
-        {{"--frames", "-n"}, true, {CliCommand::Video},
+        {{"--frames", "-n"},
+         true,
+         {CliCommand::Video},
          [&p](CommandLine& l, const std::string& v) {
              l.frameCount = p.Number(v, "-n", 0, 99999999, "0..99999999");
          }},
-        {{"--dir"}, true, {CliCommand::Video},
+        {{"--dir"},
+         true,
+         {CliCommand::Video},
          [](CommandLine& l, const std::string& v) { l.directory = v; }},
-        {{"--format"}, true, kImageCommands,
+        {{"--format"},
+         true,
+         kImageCommands,
          [&p](CommandLine& l, const std::string& v) {
-             if (v == "bmp") l.image.format = 0;
-             else if (v == "jpeg" || v == "jpg") l.image.format = 1;
-             else p.Fail(FormatText(IDS_CLI_BAD_VALUE, v.c_str(), "--format", "bmp, jpeg"));
+             if (v == "bmp")
+                 l.image.format = 0;
+             else if (v == "jpeg" || v == "jpg")
+                 l.image.format = 1;
+             else
+                 p.Fail(FormatText(IDS_CLI_BAD_VALUE, v.c_str(), "--format", "bmp, jpeg"));
          }},
         {{"--width"}, true, kImageCommands, size(&ImageOptions::width)},
         {{"--height"}, true, kImageCommands, size(&ImageOptions::height)},
-        {{"--subsampling"}, true, kImageCommands,
+        {{"--subsampling"},
+         true,
+         kImageCommands,
          [&p](CommandLine& l, const std::string& v) {
              l.image.subsampling = p.Number(v, "--subsampling", 1, 255, "1..255");
          }},
-        {{"--quality"}, true, kImageCommands,
+        {{"--quality"},
+         true,
+         kImageCommands,
          [&p](CommandLine& l, const std::string& v) {
              l.image.quality = p.Number(v, "--quality", 1, 100, "1..100");
          }},
-        {{"--on-trigger"}, false, {CliCommand::Snapshot},
+        {{"--on-trigger"},
+         false,
+         {CliCommand::Snapshot},
          [](CommandLine& l, const std::string&) { l.image.trigger = true; }},
-        {{"--until-trigger"}, false, {CliCommand::Video},
+        {{"--until-trigger"},
+         false,
+         {CliCommand::Video},
          [](CommandLine& l, const std::string&) { l.image.trigger = true; }},
     };
 }

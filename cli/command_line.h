@@ -28,9 +28,9 @@ struct CommandLine {
     std::optional<int> speedIndex;
     std::optional<int> timeoutMs;
     std::optional<std::string> settingsFile;
-    std::string output;             // snapshot
-    std::string directory;          // video
-    std::optional<int> frameCount;  // video
+    std::string output;              // snapshot
+    std::string directory;           // video
+    std::optional<int> frameCount;   // video
     std::optional<int> targetSpeed;  // set-speed
     ImageOptions image;
 };

@@ -32,7 +32,9 @@ QJsonValue Text(const std::string& text) { return QString::fromStdString(text); 
 
 QJsonObject IdentityJson(const DeviceIdentity& id) {
     const bool fw = id.firmwareInfoValid;
-    auto firmware = [fw](uint16_t version) { return fw ? Text(FormatVersion(version)) : QJsonValue(); };
+    auto firmware = [fw](uint16_t version) {
+        return fw ? Text(FormatVersion(version)) : QJsonValue();
+    };
     QJsonObject object;
     object["deviceCode"] = id.deviceCode;
     object["deviceType"] = Text(DeviceName(id.deviceCode));
@@ -46,11 +48,13 @@ QJsonObject IdentityJson(const DeviceIdentity& id) {
     object["hardwareVersions"] =
         QJsonObject{{"atmega", Text(FormatVersion(id.atmegaHardwareVersion))},
                     {"blackfin", Text(FormatVersion(id.blackfinHardwareVersion))}};
-    object["loaderVersions"] = QJsonObject{{"atmega", Text(FormatVersion(id.atmegaLoaderVersion))},
-                                           {"blackfin", Text(FormatVersion(id.blackfinLoaderVersion))}};
-    object["firmwareVersions"] = QJsonObject{{"atmega", firmware(id.atmegaFirmwareVersion)},
-                                             {"blackfin", firmware(id.blackfinFirmwareVersion)},
-                                             {"blackfinExtended", firmware(id.blackfinExtendedVersion)}};
+    object["loaderVersions"] =
+        QJsonObject{{"atmega", Text(FormatVersion(id.atmegaLoaderVersion))},
+                    {"blackfin", Text(FormatVersion(id.blackfinLoaderVersion))}};
+    object["firmwareVersions"] =
+        QJsonObject{{"atmega", firmware(id.atmegaFirmwareVersion)},
+                    {"blackfin", firmware(id.blackfinFirmwareVersion)},
+                    {"blackfinExtended", firmware(id.blackfinExtendedVersion)}};
     return object;
 }
 
@@ -61,7 +65,8 @@ QJsonObject IdentityJson(const DeviceIdentity& id) {
 // The whole image or nothing: a file appears under its name only once it is complete.
 void WriteImage(const std::string& path, const std::vector<uint8_t>& data) {
     if (path == "-") {
-        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0)
+        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() ||
+            std::fflush(stdout) != 0)
             ThrowWriteFailure(path, errno);
         return;
     }
@@ -120,7 +125,8 @@ void RunMode(CDeviceProtocol& protocol, const ImageJob& job, TransferBar& bar) {
         if (job.trigger && IsTriggerPressed(protocol)) break;
         const std::vector<uint8_t> image = AcquireImage(protocol, job.params, bar);
         char name[40];
-        std::snprintf(name, sizeof name, "frame-%06d.%s", frame, Extension(image, job.params.ImageFormat));
+        std::snprintf(name, sizeof name, "frame-%06d.%s", frame,
+                      Extension(image, job.params.ImageFormat));
         WriteImage(QDir(QString::fromStdString(job.directory)).filePath(name).toStdString(), image);
         std::printf("%s\n", name);
         std::fflush(stdout);

@@ -69,15 +69,16 @@ int RunSearch(const CommandLine& line) {
         const bool here = r.state == PortSearchResult::State::Found;
         found = found || here;
         static const char* const kStates[] = {"found", "absent", "busy", "failed"};
-        QJsonObject object{{"port", QString::fromStdString(r.port)},
-                           {"state", kStates[static_cast<int>(r.state)]},
-                           {"baud", here ? QJsonValue(static_cast<qint64>(BaudIndexToRate(r.speedIndex)))
-                                         : QJsonValue()},
-                           {"speedIndex", here ? QJsonValue(r.speedIndex) : QJsonValue()},
-                           {"device", here ? QJsonValue(QString::fromStdString(DeviceName(r.deviceCode)))
-                                           : QJsonValue()},
-                           {"error", r.error.empty() ? QJsonValue()
-                                                     : QJsonValue(QString::fromStdString(r.error))}};
+        QJsonObject object{
+            {"port", QString::fromStdString(r.port)},
+            {"state", kStates[static_cast<int>(r.state)]},
+            {"baud",
+             here ? QJsonValue(static_cast<qint64>(BaudIndexToRate(r.speedIndex))) : QJsonValue()},
+            {"speedIndex", here ? QJsonValue(r.speedIndex) : QJsonValue()},
+            {"device",
+             here ? QJsonValue(QString::fromStdString(DeviceName(r.deviceCode))) : QJsonValue()},
+            {"error",
+             r.error.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(r.error))}};
         array.append(object);
     }
     if (line.json) std::printf("%s", QJsonDocument(array).toJson().constData());
@@ -91,9 +92,9 @@ int Run(const CommandLine& line, const QString& programPath) {
                                                    : WindowSettingsPath(programPath);
     StoredSettings stored;
     if (!ReadStoredSettings(settingsPath, stored))
-        throw usage_error(FormatText(IDS_CLI_SETTINGS_UNREADABLE,
-                                     settingsPath.toStdString().c_str()),
-                          line.command);
+        throw usage_error(
+            FormatText(IDS_CLI_SETTINGS_UNREADABLE, settingsPath.toStdString().c_str()),
+            line.command);
     const ConnectionSettings connection = ResolveConnection(line, stored, settingsPath);
 
     switch (line.command) {

@@ -31,8 +31,8 @@ void SearchOnePort(PortSearchResult& result, const std::atomic<bool>& stop) {
         CComDevice port;
         if (!port.Open(result.port, BaudIndexToRate(kFallbackBaudIndex), kProbeTimeoutMs)) {
             const int error = port.LastError();
-            result.state = error == EBUSY ? PortSearchResult::State::Busy
-                                          : PortSearchResult::State::Failed;
+            result.state =
+                error == EBUSY ? PortSearchResult::State::Busy : PortSearchResult::State::Failed;
             result.error = com_port_exception::FromErrno(error).description();
             return;
         }

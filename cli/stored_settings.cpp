@@ -59,15 +59,24 @@ ConnectionSettings ResolveConnection(const CommandLine& line, const StoredSettin
         return usage_error(FormatText(IDS_CLI_NOT_SET, option, file.c_str()), line.command);
     };
     ConnectionSettings connection;
-    if (!line.ports.empty()) connection.portName = line.ports.front();
-    else if (stored.portName) connection.portName = *stored.portName;
-    else throw missing("--port");
-    if (line.speedIndex) connection.speedIndex = *line.speedIndex;
-    else if (stored.speedIndex) connection.speedIndex = *stored.speedIndex;
-    else throw missing("--speed");
-    if (line.timeoutMs) connection.timeoutMs = *line.timeoutMs;
-    else if (stored.timeoutMs) connection.timeoutMs = *stored.timeoutMs;
-    else throw missing("--timeout");
+    if (!line.ports.empty())
+        connection.portName = line.ports.front();
+    else if (stored.portName)
+        connection.portName = *stored.portName;
+    else
+        throw missing("--port");
+    if (line.speedIndex)
+        connection.speedIndex = *line.speedIndex;
+    else if (stored.speedIndex)
+        connection.speedIndex = *stored.speedIndex;
+    else
+        throw missing("--speed");
+    if (line.timeoutMs)
+        connection.timeoutMs = *line.timeoutMs;
+    else if (stored.timeoutMs)
+        connection.timeoutMs = *stored.timeoutMs;
+    else
+        throw missing("--timeout");
     return connection;
 }
 

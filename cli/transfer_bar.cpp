@@ -10,7 +10,9 @@ namespace {
 // Redrawing after every 128-byte block would flood a slow ssh session.
 constexpr uint32_t kRedrawMs = 100;
 
-unsigned Clamp32(uint64_t value) { return static_cast<unsigned>(std::min<uint64_t>(value, UINT32_MAX)); }
+unsigned Clamp32(uint64_t value) {
+    return static_cast<unsigned>(std::min<uint64_t>(value, UINT32_MAX));
+}
 
 }  // namespace
 

@@ -118,7 +118,7 @@ enum StringId : int {
     IDS_CLI_USAGE_SNAPSHOT = 823,
     IDS_CLI_USAGE_VIDEO = 824,
     IDS_CLI_USAGE_SET_SPEED = 825,
-    IDS_CLI_HELP_HINT = 830,        // "%s" = program or program and command
+    IDS_CLI_HELP_HINT = 830,  // "%s" = program or program and command
     IDS_CLI_NO_COMMAND = 831,
     IDS_CLI_UNKNOWN_COMMAND = 832,  // "%s" = command
     IDS_CLI_UNKNOWN_OPTION = 833,   // "%s" = option

@@ -80,7 +80,8 @@ private:
     static void Drain(int fd, std::string& into) {
         char buffer[4096];
         ssize_t n;
-        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) into.append(buffer, static_cast<size_t>(n));
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+            into.append(buffer, static_cast<size_t>(n));
         ::close(fd);
     }
 

@@ -48,8 +48,8 @@ protected:
     }
     // The connection options for the simulator at its starting speed.
     std::vector<std::string> Args(std::vector<std::string> rest) const {
-        std::vector<std::string> args{"--port", sim->SlavePath(), "--speed", "2", "--timeout",
-                                      "1000"};
+        std::vector<std::string> args{"--port", sim->SlavePath(), "--speed",
+                                      "2",      "--timeout",      "1000"};
         args.insert(args.end(), rest.begin(), rest.end());
         return args;
     }
@@ -121,8 +121,8 @@ TEST_F(Cli, SettingsFileFillsWhatTheOptionsLeaveOut) {
                 "ViewWidth=40\nViewHeight=30\nSubsamplingCoeff=3\nJpegQuality=55\n")
                    .c_str());
     file.close();
-    CliRun run({"--settings", ini.toStdString(), "snapshot", "-o", Path("a.bmp"), "--height",
-                "20", "--quality", "70"});
+    CliRun run({"--settings", ini.toStdString(), "snapshot", "-o", Path("a.bmp"), "--height", "20",
+                "--quality", "70"});
     EXPECT_EQ(run.status, 0) << run.process.Err();
     const auto requests = Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -157,10 +157,12 @@ TEST_F(Cli, InfoAsJsonCarriesTheSameFieldsAsTheText) {
     CliRun json(Args({"info", "--json"}));
     ASSERT_EQ(text.status, 0) << text.process.Err();
     ASSERT_EQ(json.status, 0) << json.process.Err();
-    const QStringList lines = QString::fromStdString(text.process.Out()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromStdString(text.process.Out()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 13);
     auto value = [&](int line) { return lines[line].section(QStringLiteral(": "), 1); };
-    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).object();
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).object();
     EXPECT_EQ(o["deviceType"].toString(), value(0));
     EXPECT_EQ(o["deviceCode"].toInt(), 151);
     ASSERT_TRUE(o["serialNumber"].isDouble()) << "a number, not a string";
@@ -183,7 +185,8 @@ TEST_F(Cli, InfoAsJsonGivesNullForValuesNotThere) {
     StartSim(config);
     CliRun json(Args({"info", "--json"}));
     ASSERT_EQ(json.status, 0) << json.process.Err();
-    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).object();
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).object();
     EXPECT_TRUE(o["serialNumber"].isNull());
     EXPECT_TRUE(o["productionDate"].isNull());
     EXPECT_FALSE(o["firmwareVersions"].toObject()["blackfin"].isNull());
@@ -220,12 +223,12 @@ TEST_F(Cli, SearchProbesPortsSideBySide) {
                  false, env);
     const auto threePorts = Clock::now() - start3;
     EXPECT_EQ(three.status, 0) << three.process.Err();
-    EXPECT_EQ(three.process.Out(), sim->SlavePath() + "\t115200\n" + silent.SlavePath() +
-                                       "\t-\n" + held.SlavePath() + "\tbusy\n");
+    EXPECT_EQ(three.process.Out(), sim->SlavePath() + "\t115200\n" + silent.SlavePath() + "\t-\n" +
+                                       held.SlavePath() + "\tbusy\n");
     EXPECT_LT(threePorts, onePort * 3 / 2) << "three ports take about as long as one";
 
-    CliRun json({"search", "--json", "--port", sim->SlavePath(), "--port", held.SlavePath()},
-                false, env);
+    CliRun json({"search", "--json", "--port", sim->SlavePath(), "--port", held.SlavePath()}, false,
+                env);
     const QJsonArray array =
         QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).array();
     ASSERT_EQ(array.size(), 2);
@@ -252,9 +255,15 @@ TEST_F(Cli, SignalStopsLeaveTheDeviceAsFound) {
     };
     const Case cases[] = {
         {"Ctrl-C in the transfer", SIGINT, {"snapshot", "-o", "x.bmp"}, imageBlock, 20},
-        {"SIGTERM in the trigger wait", SIGTERM, {"snapshot", "--on-trigger", "-o", "x.bmp"},
-         triggerPoll, 3},
-        {"Ctrl-C in endless video", SIGINT, {"video", "-n", "0", "--dir", "frames"}, imageBlock,
+        {"SIGTERM in the trigger wait",
+         SIGTERM,
+         {"snapshot", "--on-trigger", "-o", "x.bmp"},
+         triggerPoll,
+         3},
+        {"Ctrl-C in endless video",
+         SIGINT,
+         {"video", "-n", "0", "--dir", "frames"},
+         imageBlock,
          20},
     };
     for (const Case& c : cases) {
@@ -304,7 +313,8 @@ TEST_F(Cli, VanishedDeviceFailsWithTheWindowsText) {
     config.images = {scanner_sim::MakeTestBitmap(320, 240, 0)};
     StartSim(config);
     CliProcess cli(Args({"snapshot", "-o", Path("x.bmp")}));
-    ASSERT_TRUE(WaitFor([](const auto& r) { return r.command == CMD_READ_MEMORY && r.params[4] == 128; }, 10));
+    ASSERT_TRUE(WaitFor(
+        [](const auto& r) { return r.command == CMD_READ_MEMORY && r.params[4] == 128; }, 10));
     sim->Vanish();
     EXPECT_EQ(cli.Wait(), 1);
     EXPECT_EQ(cli.Err(), "veltor-cli: (-1) Нет связи\n");
