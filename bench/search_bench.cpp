@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "bench/build_description.h"
+#include "device/serial_ports.h"
 #include "discovery/device_search_dlg.h"
-#include "discovery/serial_ports.h"
 #include "tests/support/pty_pair.h"
 
 namespace {

@@ -111,6 +111,28 @@ enum StringId : int {
     IDS_INFO_FW_VERSIONS = 778,
     IDS_INFO_BLACKFIN_EXT = 779,
 
+    // The command line program: usage texts, its own messages and the transfer bar.
+    IDS_CLI_USAGE = 820,
+    IDS_CLI_USAGE_INFO = 821,
+    IDS_CLI_USAGE_SEARCH = 822,
+    IDS_CLI_USAGE_SNAPSHOT = 823,
+    IDS_CLI_USAGE_VIDEO = 824,
+    IDS_CLI_USAGE_SET_SPEED = 825,
+    IDS_CLI_HELP_HINT = 830,  // "%s" = program or program and command
+    IDS_CLI_NO_COMMAND = 831,
+    IDS_CLI_UNKNOWN_COMMAND = 832,  // "%s" = command
+    IDS_CLI_UNKNOWN_OPTION = 833,   // "%s" = option
+    IDS_CLI_MISSING_VALUE = 834,    // "%s" = option
+    IDS_CLI_BAD_VALUE = 835,        // "%s" = value, "%s" = option, "%s" = what it may be
+    IDS_CLI_MISSING_OPTION = 836,   // "%s" = option
+    IDS_CLI_NOT_SET = 837,          // "%s" = option, "%s" = settings file
+    IDS_CLI_EXTRA_ARGUMENT = 838,   // "%s" = argument
+    IDS_CLI_ONE_PORT = 839,
+    IDS_CLI_SETTINGS_UNREADABLE = 840,  // "%s" = settings file
+    IDS_CLI_WRITE_FAILED = 841,         // "%s" = file, "%s" = reason
+    IDS_CLI_PROGRESS = 842,  // "%3u" = percent, "%u" = bytes, "%u" = total, "%u" = bytes per second
+    IDS_CLI_STOPPING = 843,
+
     // Toolkit messages, in English.
     IDS_NO_ERROR_MESSAGE = 61704,
     IDS_PARSE_INT = 61712,

@@ -13,7 +13,7 @@
 
 #include "core/ui_text.h"
 #include "device/baud_rate.h"
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 #include "ui/dialog_units.h"
 #include "ui/message_box.h"
 

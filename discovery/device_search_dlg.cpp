@@ -10,7 +10,7 @@
 
 #include "core/run_loop.h"
 #include "core/ui_text.h"
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 #include "ui/dialog_units.h"
 
 namespace {

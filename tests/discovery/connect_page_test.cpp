@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "device/device_info_text.h"
 #include "device/packet_protocol.h"
 #include "discovery/device_info_dlg.h"
-#include "discovery/device_info_text.h"
 #include "discovery/device_search_dlg.h"
 #include "tests/discovery/discovery_fixture.h"
 #include "tests/support/pty_pair.h"

@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 #include "tests/support/message_boxes.h"
 
 class DiscoveryTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "discovery/device_info_text.h"
+#include "device/device_info_text.h"
 
 #include "core/string_table.h"
 #include "device/device_identity.h"

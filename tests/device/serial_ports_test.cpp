@@ -1,4 +1,4 @@
-#include "discovery/serial_ports.h"
+#include "device/serial_ports.h"
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
