@@ -199,7 +199,7 @@ TEST_F(MainWindow, CopyPutsTheFullImageOnTheClipboard) {
     WithWindow([&](CVeltorDlg& w) {
         QImage image(1280, 1024, QImage::Format_RGB32);
         image.fill(qRgb(10, 200, 30));
-        w.ShowImage(image);
+        w.ShowImage({image, QByteArray("BM"), ImageFileType::Bmp, QDateTime::currentDateTime()});
         QTest::mouseClick(w.Toolbar()->Control(CToolbarDlg::IDC_COPY), Qt::LeftButton);
         const QImage copied = QApplication::clipboard()->image();
         EXPECT_EQ(copied.size(), QSize(1280, 1024));
