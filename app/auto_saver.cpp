@@ -27,10 +27,10 @@ QString AutoSaver::Save(const ReceivedImage& image, QWidget* owner) {
     m_paused = true;  // before the message: nothing else is written while it is shown
     const QString reason = QString::fromLocal8Bit(std::strerror(errno));
     const QString folder = QDir::toNativeSeparators(m_setting.folder);
-    ShowMessageBoxModeless(owner,
-                           QString::fromStdString(FormatText(IDS_AUTOSAVE_FAILED,
-                                                             folder.toUtf8().constData(),
-                                                             reason.toUtf8().constData())),
-                           MsgIcon::Error);
+    ShowMessageBoxModeless(
+        owner,
+        QString::fromStdString(FormatText(IDS_AUTOSAVE_FAILED, folder.toUtf8().constData(),
+                                          reason.toUtf8().constData())),
+        MsgIcon::Error);
     return {};
 }

@@ -104,9 +104,8 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     m_apply->setDefault(true);  // Enter applies
     connect(m_apply, &QPushButton::clicked, this, &CImagePropertiesDlg::Apply);
 
-    QWidget* order[] = {m_modeList,    m_format,      m_width,     m_height,
-                        m_subsampling, m_jpegQuality, m_saveEvery, m_saveFolder,
-                        m_browse,      m_apply};
+    QWidget* order[] = {m_modeList,    m_format,    m_width,      m_height, m_subsampling,
+                        m_jpegQuality, m_saveEvery, m_saveFolder, m_browse, m_apply};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     TransferToControls();

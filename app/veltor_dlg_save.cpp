@@ -72,7 +72,7 @@ void CVeltorDlg::OnSave() {
     ImageFileType type = TypeOfFileName(answer.path);
     if (type == ImageFileType::None)
         type = answer.filter >= 0 && size_t(answer.filter) < types.size() ? types[answer.filter]
-                                                                           : image.type;
+                                                                          : image.type;
     if (WriteSavedFile(answer.path, FileContents(image, type)))
         SetStatusText(Text(IDS_SAVED, QFileInfo(answer.path).fileName()));
 }

@@ -117,8 +117,8 @@ enum StringId : int {
     IDS_FILTER_JPEG = 802,
     IDS_FILTER_PNG = 803,
     IDS_FILTER_BMP = 804,
-    IDS_SAVED = 805,        // "%s" = file name
-    IDS_SAVE_FAILED = 806,  // "%s" = file, "%s" = reason
+    IDS_SAVED = 805,            // "%s" = file name
+    IDS_SAVE_FAILED = 806,      // "%s" = file, "%s" = reason
     IDS_AUTOSAVE_FAILED = 807,  // "%s" = folder, "%s" = reason
     IDS_CHECK_SAVE_EVERY = 808,
     IDS_LABEL_SAVE_FOLDER = 809,

@@ -58,8 +58,7 @@ std::string WriteTemporary(const std::string& folder, const QByteArray& data) {
 // Gives `from` the name `to` unless `to` exists. Where the file system cannot rename without
 // replacing, a hard link does the same; EEXIST when the name is taken.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     if (link(from.c_str(), to.c_str()) != 0) return false;
     unlink(from.c_str());

@@ -40,8 +40,7 @@ void CImageViewer::mouseMoveEvent(QMouseEvent* event) {
     if (data == nullptr) return;
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
-    drag->setPixmap(QPixmap::fromImage(m_source.scaled(kDragPictureSize, kDragPictureSize,
-                                                       Qt::KeepAspectRatio,
-                                                       Qt::SmoothTransformation)));
+    drag->setPixmap(QPixmap::fromImage(m_source.scaled(
+        kDragPictureSize, kDragPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     drag->exec(Qt::CopyAction);
 }

@@ -96,8 +96,8 @@ MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const 
 
 void ShowMessageBoxModeless(QWidget* owner, const QString& text, MsgIcon icon) {
     if (!owner) owner = DefaultOwner();
-    const MessageBoxRequest request{owner, ApplicationName(), text, icon, MsgButtons::Ok,
-                                    MsgResult::Ok};
+    const MessageBoxRequest request{owner, ApplicationName(), text,
+                                    icon,  MsgButtons::Ok,    MsgResult::Ok};
     const MessageBoxHandler handler = Handler();
     if (handler || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
         handler ? handler(request) : ShowQtBox(request);

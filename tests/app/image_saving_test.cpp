@@ -73,8 +73,8 @@ protected:
         config.images = std::move(images);
         sim = std::make_unique<scanner_sim::Scanner>(std::move(config));
         WriteWholeFile(Ini(), QStringLiteral("[Connect]\nPortName=%1\nBaudRate=2\nTimeout=1000\n")
-                                  .arg(QString::fromStdString(sim->SlavePath()))
-                                  .toUtf8() +
+                                      .arg(QString::fromStdString(sim->SlavePath()))
+                                      .toUtf8() +
                                   extraIni);
         window = std::make_unique<Window>(Ini());
         window->Toolbar()->SetModeSelection(mode);

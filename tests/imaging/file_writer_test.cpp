@@ -53,8 +53,8 @@ TEST_F(FileWriter, NewFilesAreNumberedAndNeverReplaceOne) {
     ASSERT_TRUE(WriteWholeFile(folder + "/veltor-1.bmp", "older"));
     QStringList written;
     for (int i = 0; i < 3; ++i)
-        written << QFileInfo(WriteNewFile(folder, "veltor-1", "bmp", data + char('0' + i)))
-                       .fileName();
+        written
+            << QFileInfo(WriteNewFile(folder, "veltor-1", "bmp", data + char('0' + i))).fileName();
     EXPECT_EQ(written, QStringList({"veltor-1-2.bmp", "veltor-1-3.bmp", "veltor-1-4.bmp"}));
     EXPECT_EQ(ReadWholeFile(folder + "/veltor-1.bmp"), "older");
     EXPECT_EQ(ReadWholeFile(folder + "/veltor-1-3.bmp"), data + '1');
@@ -75,7 +75,8 @@ TEST_F(FileWriter, FailuresLeaveNoFileBehind) {
 
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(WriteWholeFile(folder + "/a.jpg", "older"));
-    EXPECT_FALSE(SaveOnAFullDisk([&] { return !WriteNewFile(folder, "b", "jpg", data).isEmpty(); }));
+    EXPECT_FALSE(
+        SaveOnAFullDisk([&] { return !WriteNewFile(folder, "b", "jpg", data).isEmpty(); }));
     EXPECT_EQ(errno, EFBIG);
     EXPECT_FALSE(SaveOnAFullDisk([&] { return ReplaceFile(folder + "/a.jpg", data); }));
     EXPECT_EQ(errno, EFBIG);
