@@ -1,10 +1,10 @@
 #include "app/acquisition.h"
 
-#include <QImage>
+#include <QByteArray>
+#include <QDateTime>
 #include <QWidget>
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "core/run_loop.h"
 #include "core/string_table.h"
@@ -14,6 +14,7 @@
 #include "device/image_area.h"
 #include "device/link_control.h"
 #include "imaging/image_decoder.h"
+#include "imaging/image_file.h"
 #include "ui/error_reporter.h"
 #include "ui/message_box.h"
 #include "ui/ui_helpers.h"
@@ -130,14 +131,18 @@ void RunAcquisition(CDeviceProtocol& protocol, AcquisitionHost& host) {
 void AcquireImage(CDeviceProtocol& protocol, AcquisitionHost& host, const ImageParameters& params) {
     RequestImage(protocol, params);
     const ImageLocation where = LocateImage(protocol);
-    std::vector<uint8_t> buffer(where.size);
+    // Received straight into the buffer the held image keeps, so saving costs no copy.
+    ReceivedImage image;
+    image.bytes = QByteArray(static_cast<qsizetype>(where.size), Qt::Uninitialized);
+    auto* bytes = reinterpret_cast<uint8_t*>(image.bytes.data());
 
     Transfer transfer{&host, SystemWaitClock().now()};
-    CheckStatus(protocol.ReadMemory(where.address, buffer.data(), where.size, ShowTransferProgress,
+    CheckStatus(protocol.ReadMemory(where.address, bytes, where.size, ShowTransferProgress,
                                     &transfer, kMemoryChunk));
+    image.arrival = QDateTime::currentDateTime();
 
-    QImage image;
-    if (DecodeImage(image, buffer.data(), where.size)) {
+    if (DecodeImage(image.picture, bytes, where.size)) {
+        image.type = ReceivedFileType(image.bytes);
         host.ShowImage(image);
         PumpMessages();  // paint it now, the next image may take a while
     }

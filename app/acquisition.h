@@ -12,8 +12,8 @@
 #include "device/image_parameters.h"
 
 class CDeviceProtocol;
-class QImage;
 class QWidget;
+struct ReceivedImage;
 
 enum AcquisitionMode : int {
     Snapshot = 0,
@@ -32,7 +32,8 @@ public:
     virtual ImageParameters SnapshotParameters() const = 0;
     virtual ImageParameters VideoParameters() const = 0;
     virtual void SetStatusText(const QString& text) = 0;
-    virtual void ShowImage(const QImage& image) = 0;
+    // Every image that decodes, with the bytes it was decoded from.
+    virtual void ShowImage(const ReceivedImage& image) = 0;
     virtual QWidget* Window() = 0;  // owner of the run's questions
 };
 

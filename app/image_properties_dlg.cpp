@@ -1,5 +1,6 @@
 #include "app/image_properties_dlg.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -21,7 +22,7 @@ namespace {
 
 // Layout in dialog units.
 constexpr int kWidth = 132;
-constexpr int kHeight = 152;
+constexpr int kHeight = 188;
 constexpr int kFieldX = 84;
 constexpr int kFieldWidth = 44;
 constexpr int kEditHeight = 12;
@@ -93,14 +94,18 @@ CImagePropertiesDlg::CImagePropertiesDlg(QWidget* owner)
     auto* bottomLine = new QFrame(this);
     bottomLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bottomLine->setGeometry(units.Rect(4, 124, 124, 1));
+    AddAutoSaveControls(130);
+    auto* lastLine = new QFrame(this);
+    lastLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    lastLine->setGeometry(units.Rect(4, 160, 124, 1));
 
     m_apply = new QPushButton(UiText(IDS_BUTTON_APPLY), this);
-    m_apply->setGeometry(units.Rect(40, 132, 50, 14));
+    m_apply->setGeometry(units.Rect(40, 168, 50, 14));
     m_apply->setDefault(true);  // Enter applies
     connect(m_apply, &QPushButton::clicked, this, &CImagePropertiesDlg::Apply);
 
-    QWidget* order[] = {m_modeList,    m_format,      m_width, m_height,
-                        m_subsampling, m_jpegQuality, m_apply};
+    QWidget* order[] = {m_modeList,    m_format,    m_width,      m_height, m_subsampling,
+                        m_jpegQuality, m_saveEvery, m_saveFolder, m_browse, m_apply};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     TransferToControls();
@@ -144,6 +149,9 @@ QWidget* CImagePropertiesDlg::Control(int id) const {
         case IDC_HEIGHT: return m_height;
         case IDC_SUBSAMPLING: return m_subsampling;
         case IDC_JPEG_QUALITY: return m_jpegQuality;
+        case IDC_SAVE_EVERY: return m_saveEvery;
+        case IDC_SAVE_FOLDER: return m_saveFolder;
+        case IDC_BROWSE: return m_browse;
         default: return nullptr;
     }
 }
@@ -193,7 +201,10 @@ bool CImagePropertiesDlg::TransferFromControls(ImageParameters& parameters) {
 void CImagePropertiesDlg::Apply() {
     ImageParameters parameters = m_parameters;
     if (!TransferFromControls(parameters)) return;
+    AutoSaveSetting autoSave;
+    if (!TransferAutoSave(autoSave)) return;
     m_parameters = parameters;
+    m_autoSave = autoSave;
     emit applyRequested();
 }
 

@@ -6,7 +6,8 @@
 //   loadRequested   the mode list's selection changed: the receiver picks the set of
 //                   ModeSelection() and hands it to SetParameters() (unapplied typing is lost);
 //   applyRequested  Apply read every field: the receiver copies Parameters() into the set of
-//                   ModeSelection(); the dialog stays open with the text as typed;
+//                   ModeSelection() and takes AutoSave(); the dialog stays open with the text
+//                   as typed;
 //   hideRequested   the close box or Esc: the receiver hides the dialog. The dialog never
 //                   closes or hides itself, and keeps unapplied typing while hidden.
 //
@@ -15,8 +16,10 @@
 
 #include <QDialog>
 
+#include "app/auto_saver.h"
 #include "device/image_parameters.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -33,6 +36,9 @@ public:
     static constexpr int IDC_HEIGHT = 1032;
     static constexpr int IDC_SUBSAMPLING = 1033;
     static constexpr int IDC_JPEG_QUALITY = 1034;
+    static constexpr int IDC_SAVE_EVERY = 1035;
+    static constexpr int IDC_SAVE_FOLDER = 1036;
+    static constexpr int IDC_BROWSE = 1037;
 
     // Created hidden, snapshot mode selected, the fields showing the empty working record (no
     // format, zeros). The owner fills it with SetParameters() once it has connected the signals.
@@ -45,6 +51,11 @@ public:
     void SetParameters(const ImageParameters& parameters);
     // The working record: what was set, or last applied.
     const ImageParameters& Parameters() const { return m_parameters; }
+
+    // Saving every image, shared by both modes: shown by SetAutoSave, taken by the same Apply
+    // (which refuses saving switched on without a folder).
+    void SetAutoSave(const AutoSaveSetting& setting);
+    const AutoSaveSetting& AutoSave() const { return m_autoSave; }
 
     // The control with `id`, or nullptr for an id the dialog does not have.
     QWidget* Control(int id) const;
@@ -62,6 +73,9 @@ private:
     QLabel* AddLabel(int textId, QWidget* buddy, int y, int width, int height);
     QComboBox* AddList(int id, int firstText, int lastText, int y, int labelId, int labelWidth);
     QLineEdit* AddEdit(int id, int y, int labelId);
+    void AddAutoSaveControls(int y);
+    void BrowseFolder();
+    bool TransferAutoSave(AutoSaveSetting& setting);
     void TransferToControls();
     bool TransferFromControls(ImageParameters& parameters);
     void Apply();
@@ -73,5 +87,9 @@ private:
     QLineEdit* m_height = nullptr;
     QLineEdit* m_subsampling = nullptr;
     QLineEdit* m_jpegQuality = nullptr;
+    AutoSaveSetting m_autoSave;
+    QCheckBox* m_saveEvery = nullptr;
+    QLineEdit* m_saveFolder = nullptr;
+    QPushButton* m_browse = nullptr;
     QPushButton* m_apply = nullptr;
 };

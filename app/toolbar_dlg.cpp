@@ -32,7 +32,9 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
     m_start = AddButton(IDC_START, IDS_BUTTON_START, ":/icons/start.svg", 0);
     m_stop = AddButton(IDC_STOP, IDS_BUTTON_STOP, ":/icons/stop.svg", 16);
     m_copy = AddButton(IDC_COPY, IDS_BUTTON_COPY, ":/icons/copy.svg", 40);
-    m_settings = AddButton(IDC_SETTINGS, IDS_BUTTON_SETTINGS, ":/icons/settings.svg", 56);
+    m_save = AddButton(IDC_SAVE, IDS_BUTTON_SAVE, ":/icons/save.svg", 56);
+    m_save->setToolTip(UiText(IDS_TIP_SAVE));
+    m_settings = AddButton(IDC_SETTINGS, IDS_BUTTON_SETTINGS, ":/icons/settings.svg", 72);
     AddModeList();
     m_imageParams =
         AddButton(IDC_IMAGE_PARAMS, IDS_BUTTON_IMAGE_PARAMS, ":/icons/image_params.svg", 212);
@@ -40,7 +42,8 @@ CToolbarDlg::CToolbarDlg(QWidget* parent) : QWidget(parent) {
 
     setTabOrder(m_start, m_stop);
     setTabOrder(m_stop, m_copy);
-    setTabOrder(m_copy, m_settings);
+    setTabOrder(m_copy, m_save);
+    setTabOrder(m_save, m_settings);
     setTabOrder(m_settings, m_modeList);
     setTabOrder(m_modeList, m_imageParams);
 }
@@ -79,6 +82,7 @@ QWidget* CToolbarDlg::Control(int id) const {
         case IDC_START: return m_start;
         case IDC_STOP: return m_stop;
         case IDC_COPY: return m_copy;
+        case IDC_SAVE: return m_save;
         case IDC_SETTINGS: return m_settings;
         case IDC_IMAGE_PARAMS: return m_imageParams;
         case IDC_MODE_LIST: return m_modeList;

@@ -23,6 +23,7 @@ public:
     static constexpr int IDC_SETTINGS = 1006;
     static constexpr int IDC_IMAGE_PARAMS = 1007;
     static constexpr int IDC_MODE_LIST = 1008;
+    static constexpr int IDC_SAVE = 1009;
 
     // Created hidden, with entry 0 (snapshot) of the mode list selected.
     explicit CToolbarDlg(QWidget* parent = nullptr);
@@ -45,7 +46,7 @@ public:
     void SetModeSelection(int index);
 
 signals:
-    // A button was clicked; `id` is its control id (IDC_START ... IDC_IMAGE_PARAMS).
+    // A button was clicked; `id` is its control id (IDC_START ... IDC_IMAGE_PARAMS, IDC_SAVE).
     void command(int id);
 
 private:
@@ -55,6 +56,7 @@ private:
     QPushButton* m_start = nullptr;
     QPushButton* m_stop = nullptr;
     QPushButton* m_copy = nullptr;
+    QPushButton* m_save = nullptr;
     QPushButton* m_settings = nullptr;
     QPushButton* m_imageParams = nullptr;
     QComboBox* m_modeList = nullptr;

@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTemporaryDir>
 
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
@@ -92,6 +94,11 @@ void CVeltorDlg::CreateControls() {
 
     m_toolbar = new CToolbarDlg(this);
     connect(m_toolbar, &CToolbarDlg::command, this, &CVeltorDlg::OnCommand);
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, this, [this] {
+        if (m_toolbar->Control(CToolbarDlg::IDC_SAVE)->isEnabled()) OnSave();
+    });
+    m_imageView->SetDragFile([this] { return DragFile(); });
 }
 
 void CVeltorDlg::CreateImageParamsDialog() {
@@ -101,6 +108,7 @@ void CVeltorDlg::CreateImageParamsDialog() {
     });
     connect(m_paramsDlg, &CImagePropertiesDlg::applyRequested, this, [this] {
         if (ImageParameters* set = SetOfDialogMode()) *set = m_paramsDlg->Parameters();
+        m_autoSaver.Confirm(m_paramsDlg->AutoSave());
     });
     connect(m_paramsDlg, &CImagePropertiesDlg::hideRequested, this, [this] {
         m_paramsDlg->hide();
@@ -122,6 +130,7 @@ void CVeltorDlg::UpdateControls(Focus focus) {
     m_toolbar->EnableControl(CToolbarDlg::IDC_START, !m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_STOP, m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_COPY, true);
+    m_toolbar->EnableControl(CToolbarDlg::IDC_SAVE, m_held.type != ImageFileType::None);
     m_toolbar->EnableControl(CToolbarDlg::IDC_SETTINGS, !m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_MODE_LIST, !m_busy);
     m_toolbar->EnableControl(CToolbarDlg::IDC_IMAGE_PARAMS, true);
@@ -136,6 +145,7 @@ void CVeltorDlg::OnCommand(int id) {
         case CToolbarDlg::IDC_START: OnStart(); break;
         case CToolbarDlg::IDC_STOP: PostStopRequest(0); break;
         case CToolbarDlg::IDC_COPY: OnCopy(); break;
+        case CToolbarDlg::IDC_SAVE: OnSave(); break;
         case CToolbarDlg::IDC_SETTINGS: OnSettings(); break;
         case CToolbarDlg::IDC_IMAGE_PARAMS: ShowImageParams(!m_paramsDlg->isVisible()); break;
         default: break;
@@ -239,5 +249,3 @@ void CVeltorDlg::PositionToolbar() {
 int CVeltorDlg::SelectedMode() const { return m_toolbar->ModeSelection(); }
 
 void CVeltorDlg::SetStatusText(const QString& text) { m_statusLine->setText(text); }
-
-void CVeltorDlg::ShowImage(const QImage& image) { m_imageView->SetImage(image); }

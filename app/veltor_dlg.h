@@ -5,10 +5,13 @@
 
 #include <QDialog>
 #include <QSize>
+#include <memory>
 
 #include "app/acquisition.h"
+#include "app/auto_saver.h"
 #include "device/connection_settings.h"
 #include "device/image_parameters.h"
+#include "imaging/image_file.h"
 
 class CImagePropertiesDlg;
 class CImageViewer;
@@ -16,6 +19,7 @@ class CToolbarDlg;
 class IniFile;
 class QFrame;
 class QLabel;
+class QTemporaryDir;
 
 class CVeltorDlg : public QDialog, public AcquisitionHost {
     Q_OBJECT
@@ -42,13 +46,19 @@ public:
     CImagePropertiesDlg* ImageParamsDialog() const { return m_paramsDlg; }
     QLabel* StatusLine() const { return m_statusLine; }
     bool IsBusy() const { return m_busy; }
+    // The last image acquired, with its received bytes; empty type before the first.
+    const ReceivedImage& HeldImage() const { return m_held; }
+    const AutoSaver& AutoSaving() const { return m_autoSaver; }
+    // The file a drag out of the view carries: the held image as received, written into a
+    // private temporary folder under the name Save would propose. Empty when it cannot be.
+    QString DragFile();
 
     // AcquisitionHost
     int SelectedMode() const override;
     ImageParameters SnapshotParameters() const override { return m_snapshotParams; }
     ImageParameters VideoParameters() const override { return m_videoParams; }
     void SetStatusText(const QString& text) override;
-    void ShowImage(const QImage& image) override;
+    void ShowImage(const ReceivedImage& image) override;
     QWidget* Window() override { return this; }
 
 public slots:
@@ -68,6 +78,9 @@ private:
     void Layout(QSize newClient);
     void OnStart();
     void OnCopy();
+    void OnSave();
+    QString SaveStartFolder() const;
+    bool WriteSavedFile(const QString& path, const QByteArray& data);
     void OnSettings();
     bool CloseIfIdle();
     ImageParameters* SetOfDialogMode();
@@ -94,6 +107,11 @@ private:
     CToolbarDlg* m_toolbar = nullptr;
     CImagePropertiesDlg* m_paramsDlg = nullptr;
     bool m_paramsPlaced = false;
+    ReceivedImage m_held;
+    AutoSaver m_autoSaver;
+    QString m_lastSaveFolder;
+    std::unique_ptr<QTemporaryDir> m_dragFolder;
+    QString m_dragFile;  // the held image's drag file, once written
     bool m_busy = false;
     bool m_closePending = false;
 };

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
 #include "settings/ini_file.h"
@@ -15,6 +16,7 @@ const QString kAcquisition = QStringLiteral("ImageAcquisition");
 const QString kSnapshot = QStringLiteral("ImageAcquisition\\Snapshot");
 const QString kVideo = QStringLiteral("ImageAcquisition\\Video");
 const QString kWindow = QStringLiteral("Window");
+const QString kSaving = QStringLiteral("ImageSaving");
 
 // Stored values are kept by truncation to the field's width, as they always have been.
 void ReadParameters(const IniFile& ini, const QString& section, ImageParameters& p) {
@@ -68,6 +70,13 @@ void CVeltorDlg::LoadSettings(const IniFile& ini) {
     const int width = ini.ReadInt(kWindow, QStringLiteral("Width"), m_normalSize.width());
     const int height = ini.ReadInt(kWindow, QStringLiteral("Height"), m_normalSize.height());
     ApplyPlacement(maximized, width, height);
+
+    AutoSaveSetting autoSave;
+    autoSave.enabled = ini.ReadInt(kSaving, QStringLiteral("SaveEveryImage"), 0) != 0;
+    autoSave.folder = ini.ReadString(kSaving, QStringLiteral("Folder"), QString());
+    m_autoSaver.Load(autoSave);
+    m_paramsDlg->SetAutoSave(autoSave);
+    m_lastSaveFolder = ini.ReadString(kSaving, QStringLiteral("LastFolder"), QString());
 }
 
 void CVeltorDlg::SaveSettings(IniFile& ini) {
@@ -81,6 +90,12 @@ void CVeltorDlg::SaveSettings(IniFile& ini) {
     ini.WriteInt(kWindow, QStringLiteral("IsMaximized"), isMaximized() ? 1 : 0);
     ini.WriteInt(kWindow, QStringLiteral("Width"), m_normalSize.width());
     ini.WriteInt(kWindow, QStringLiteral("Height"), m_normalSize.height());
+    // A section of its own after the others. A folder the file cannot hold (a line break in its
+    // name) is not written; the stored one stays.
+    const AutoSaveSetting& autoSave = m_autoSaver.Setting();
+    ini.WriteInt(kSaving, QStringLiteral("SaveEveryImage"), autoSave.enabled ? 1 : 0);
+    ini.WriteString(kSaving, QStringLiteral("Folder"), autoSave.folder);
+    ini.WriteString(kSaving, QStringLiteral("LastFolder"), m_lastSaveFolder);
 }
 
 // The stored size, centred on the screen; the position itself is never stored. A size below the

@@ -27,6 +27,7 @@
 #include "device/device_link.h"
 #include "device/image_area.h"
 #include "device/packet_protocol.h"
+#include "imaging/image_file.h"
 #include "imaging/image_viewer.h"
 #include "tools/scanner-sim/scanner.h"
 
@@ -89,8 +90,8 @@ public:
     ImageParameters SnapshotParameters() const override { return kFrameParams; }
     ImageParameters VideoParameters() const override { return kFrameParams; }
     void SetStatusText(const QString&) override {}
-    void ShowImage(const QImage& image) override {
-        m_viewer.SetImage(image);
+    void ShowImage(const ReceivedImage& image) override {
+        m_viewer.SetImage(image.picture);
         ++shown;
     }
     QWidget* Window() override { return &m_viewer; }

@@ -23,6 +23,7 @@
 #include "device/device_commands.h"
 #include "device/device_exceptions.h"
 #include "device/image_area.h"
+#include "imaging/image_file.h"
 #include "imaging/image_viewer.h"
 #include "tools/scanner-sim/scanner.h"
 
@@ -173,9 +174,9 @@ public:
     ImageParameters SnapshotParameters() const override { return kFrameParams; }
     ImageParameters VideoParameters() const override { return kFrameParams; }
     void SetStatusText(const QString&) override { lastBlock = Clock::now(); }  // after each block
-    void ShowImage(const QImage& image) override {
+    void ShowImage(const ReceivedImage& image) override {
         decoded = Clock::now();
-        m_viewer.SetImage(image);
+        m_viewer.SetImage(image.picture);
         shown = Clock::now();
     }
     QWidget* Window() override { return &m_viewer; }

@@ -116,6 +116,24 @@ const std::unordered_map<int, const char*>& Table() {
         {IDS_INFO_LOADER_VERSIONS, "Версии загрузчиков\r\n"},
         {IDS_INFO_FW_VERSIONS, "Версии рабочих программ\r\n"},
         {IDS_INFO_BLACKFIN_EXT, "\tBlackfin (расш.)\t\t: "},
+        {IDS_BUTTON_SAVE, "Сохранить изображение"},
+        {IDS_TIP_SAVE, "Сохранить изображение (Ctrl+S)"},
+        {IDS_FILTER_JPEG, "Изображение JPEG (*.jpg *.jpeg)"},
+        {IDS_FILTER_PNG, "Изображение PNG (*.png)"},
+        {IDS_FILTER_BMP, "Изображение BMP (*.bmp)"},
+        {IDS_SAVED, "Сохранено: %s"},
+        {IDS_SAVE_FAILED,
+         "Не удалось сохранить изображение в файл\r\n\r\n    %s\r\n\r\nПричина: %s"},
+        {IDS_AUTOSAVE_FAILED,
+         "Не удалось сохранить изображение в папку\r\n\r\n    %s\r\n\r\nПричина: %s\r\n\r\n"
+         "Автоматическое сохранение приостановлено. Получение изображений продолжается. Чтобы "
+         "возобновить сохранение, нажмите \"Применить\" в параметрах изображения."},
+        {IDS_CHECK_SAVE_EVERY, "Сохранять каждое изображение"},
+        {IDS_LABEL_SAVE_FOLDER, "Папка:"},
+        {IDS_BUTTON_BROWSE, "..."},
+        {IDS_DESC_BROWSE, "Выбрать папку"},
+        {IDS_NO_SAVE_FOLDER, "Укажите папку, в которую сохранять изображения."},
+        {IDS_CONVERT_FAILED, "не удалось преобразовать изображение в выбранный формат"},
 
         {IDS_CLI_USAGE,
          "Использование: veltor-cli [ПАРАМЕТРЫ] КОМАНДА [ПАРАМЕТРЫ КОМАНДЫ]\n"

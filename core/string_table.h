@@ -111,6 +111,21 @@ enum StringId : int {
     IDS_INFO_FW_VERSIONS = 778,
     IDS_INFO_BLACKFIN_EXT = 779,
 
+    // Saving images.
+    IDS_BUTTON_SAVE = 800,
+    IDS_TIP_SAVE = 801,
+    IDS_FILTER_JPEG = 802,
+    IDS_FILTER_PNG = 803,
+    IDS_FILTER_BMP = 804,
+    IDS_SAVED = 805,            // "%s" = file name
+    IDS_SAVE_FAILED = 806,      // "%s" = file, "%s" = reason
+    IDS_AUTOSAVE_FAILED = 807,  // "%s" = folder, "%s" = reason
+    IDS_CHECK_SAVE_EVERY = 808,
+    IDS_LABEL_SAVE_FOLDER = 809,
+    IDS_BUTTON_BROWSE = 810,
+    IDS_DESC_BROWSE = 811,
+    IDS_NO_SAVE_FOLDER = 812,
+    IDS_CONVERT_FAILED = 813,
     // The command line program: usage texts, its own messages and the transfer bar.
     IDS_CLI_USAGE = 820,
     IDS_CLI_USAGE_INFO = 821,

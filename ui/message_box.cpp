@@ -94,6 +94,21 @@ MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const 
     return handler ? handler(request) : ShowQtBox(request);
 }
 
+void ShowMessageBoxModeless(QWidget* owner, const QString& text, MsgIcon icon) {
+    if (!owner) owner = DefaultOwner();
+    const MessageBoxRequest request{owner, ApplicationName(), text,
+                                    icon,  MsgButtons::Ok,    MsgResult::Ok};
+    const MessageBoxHandler handler = Handler();
+    if (handler || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        handler ? handler(request) : ShowQtBox(request);
+        return;
+    }
+    auto* box = new QMessageBox(QtIcon(icon), request.caption, text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHandler previous = std::move(Handler());
     Handler() = std::move(handler);

@@ -34,6 +34,10 @@ MsgResult ShowCaptionedMessageBox(QWidget* owner, const QString& caption, const 
                                   MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
                                   MsgResult defaultButton = MsgResult::Ok);
 
+// As ShowMessageBox with an OK button, but returns at once: the box stays until the user closes
+// it, and what the caller is doing (a run) goes on meanwhile. Tests' handlers see it as any box.
+void ShowMessageBoxModeless(QWidget* owner, const QString& text, MsgIcon icon);
+
 // Replaces the handler; returns the previous one. An empty handler restores the real boxes.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 

@@ -35,7 +35,7 @@ public:
         CVeltorDlg::SetStatusText(text);
         if (onText) onText(text);
     }
-    void ShowImage(const QImage& image) override {
+    void ShowImage(const ReceivedImage& image) override {
         ++images;
         CVeltorDlg::ShowImage(image);
         if (onImage) onImage(images);

@@ -63,12 +63,14 @@ TEST_F(ImagePropertiesDlgTest, IsAToolWindowWithLabelledFields) {
         ++labelled;
         EXPECT_EQ(label->buddy()->accessibleName() + ":", label->text());
     }
-    EXPECT_EQ(labelled, 6);
+    EXPECT_EQ(labelled, 7);
     EXPECT_TRUE(qobject_cast<QPushButton*>(dialog_.Control(D::IDC_APPLY))->isDefault());
 
     // Tab walks the fields in their order and comes back round.
-    const int order[] = {D::IDC_MODE_LIST,   D::IDC_FORMAT,       D::IDC_WIDTH, D::IDC_HEIGHT,
-                         D::IDC_SUBSAMPLING, D::IDC_JPEG_QUALITY, D::IDC_APPLY, D::IDC_MODE_LIST};
+    const int order[] = {D::IDC_MODE_LIST,  D::IDC_FORMAT,      D::IDC_WIDTH,
+                         D::IDC_HEIGHT,     D::IDC_SUBSAMPLING, D::IDC_JPEG_QUALITY,
+                         D::IDC_SAVE_EVERY, D::IDC_SAVE_FOLDER, D::IDC_BROWSE,
+                         D::IDC_APPLY,      D::IDC_MODE_LIST};
     dialog_.Control(order[0])->setFocus();
     for (int id : order) {
         EXPECT_EQ(QApplication::focusWidget(), dialog_.Control(id)) << id;

@@ -49,12 +49,12 @@ TEST(DialogUnitsTest, ConvertsFromTheFontsCharacterSize) {
 }
 
 // One row, left to right in tab order without overlapping; every button names itself by its
-// caption in the tooltip and to assistive tools, and shows an icon.
+// caption in the tooltip (Save adds its shortcut) and to assistive tools, and shows an icon.
 TEST_F(ToolbarTest, ControlsSitInOneRowInTabOrderAndNameThemselves) {
     EXPECT_EQ(toolbar_.size(), DialogUnits().Size(228, 14));
     QWidget* previous = nullptr;
-    for (int id : {T::IDC_START, T::IDC_STOP, T::IDC_COPY, T::IDC_SETTINGS, T::IDC_MODE_LIST,
-                   T::IDC_IMAGE_PARAMS}) {
+    for (int id : {T::IDC_START, T::IDC_STOP, T::IDC_COPY, T::IDC_SAVE, T::IDC_SETTINGS,
+                   T::IDC_MODE_LIST, T::IDC_IMAGE_PARAMS}) {
         QWidget* control = toolbar_.Control(id);
         ASSERT_NE(control, nullptr) << id;
         EXPECT_TRUE(control->isVisible());
@@ -67,12 +67,14 @@ TEST_F(ToolbarTest, ControlsSitInOneRowInTabOrderAndNameThemselves) {
         previous = control;
         if (id == T::IDC_MODE_LIST) continue;
         EXPECT_FALSE(Button(id)->toolTip().isEmpty()) << id;
-        EXPECT_EQ(Button(id)->accessibleName(), Button(id)->toolTip());
+        EXPECT_TRUE(Button(id)->toolTip().startsWith(Button(id)->accessibleName())) << id;
         EXPECT_FALSE(Button(id)->icon().pixmap(16, 16).isNull()) << id;
     }
     EXPECT_EQ(Button(T::IDC_STOP)->toolTip(), "Стоп");
+    EXPECT_EQ(Button(T::IDC_SAVE)->toolTip(), "Сохранить изображение (Ctrl+S)");
+    EXPECT_EQ(Button(T::IDC_SAVE)->accessibleName(), "Сохранить изображение");
     EXPECT_EQ(ModeList()->accessibleDescription(), "Режим получения");
-    EXPECT_EQ(toolbar_.Control(1009), nullptr);
+    EXPECT_EQ(toolbar_.Control(1099), nullptr);
     EXPECT_TRUE(qobject_cast<QPushButton*>(toolbar_.Control(T::IDC_START))->isDefault());
 }
 

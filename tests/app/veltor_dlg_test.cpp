@@ -43,6 +43,7 @@ protected:
 
 }  // namespace
 
+// The image saving's section comes last; the seventeen keys before it are as they always were.
 TEST_F(MainWindow, FirstStartUsesDefaultsAndCloseWritesAllKeysInOrder) {
     QSize initial;
     WithWindow([&](CVeltorDlg& w) {
@@ -57,7 +58,8 @@ TEST_F(MainWindow, FirstStartUsesDefaultsAndCloseWritesAllKeysInOrder) {
                                  "ViewHeight=-1\nSubsamplingCoeff=2\nJpegQuality=80\n\n"
                                  "[ImageAcquisition\\Video]\nImageFormat=1\nViewWidth=-1\n"
                                  "ViewHeight=-1\nSubsamplingCoeff=10\nJpegQuality=90\n\n"
-                                 "[Window]\nIsMaximized=0\nWidth=%1\nHeight=%2\n")
+                                 "[Window]\nIsMaximized=0\nWidth=%1\nHeight=%2\n\n"
+                                 "[ImageSaving]\nSaveEveryImage=0\nFolder=\nLastFolder=\n")
                                  .arg(initial.width())
                                  .arg(initial.height());
     EXPECT_EQ(QString::fromUtf8(ReadIni()), expected);
@@ -199,7 +201,7 @@ TEST_F(MainWindow, CopyPutsTheFullImageOnTheClipboard) {
     WithWindow([&](CVeltorDlg& w) {
         QImage image(1280, 1024, QImage::Format_RGB32);
         image.fill(qRgb(10, 200, 30));
-        w.ShowImage(image);
+        w.ShowImage({image, QByteArray("BM"), ImageFileType::Bmp, QDateTime::currentDateTime()});
         QTest::mouseClick(w.Toolbar()->Control(CToolbarDlg::IDC_COPY), Qt::LeftButton);
         const QImage copied = QApplication::clipboard()->image();
         EXPECT_EQ(copied.size(), QSize(1280, 1024));
