@@ -126,6 +126,7 @@ enum StringId : int {
     IDS_DESC_BROWSE = 811,
     IDS_NO_SAVE_FOLDER = 812,
     IDS_CONVERT_FAILED = 813,
+
     // The command line program: usage texts, its own messages and the transfer bar.
     IDS_CLI_USAGE = 820,
     IDS_CLI_USAGE_INFO = 821,

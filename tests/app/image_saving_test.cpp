@@ -93,7 +93,7 @@ protected:
     }
     // Ctrl+S, answered with `path` and the filter at `filter`.
     void PressCtrlS(const QString& path, int filter = 0) {
-        SetSaveDialogHandler([=](const SaveDialogRequest& r) {
+        SetSaveDialogHandler([this, path, filter](const SaveDialogRequest& r) {
             asked = r;
             return SaveDialogAnswer{path, filter};
         });
