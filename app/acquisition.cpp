@@ -94,18 +94,7 @@ std::optional<uint8_t> RunAcquisitionOnPort(AcquisitionHost& host,
     CDeviceProtocol& protocol = link.Protocol();
     if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
 
-    const uint8_t saved = GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
-    try {
-        SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
-    } catch (...) {
-        // Stopped or failed half-way: the device may be at either speed. Put it back; the first
-        // failure is the one the user hears of.
-        try {
-            if (!protocol.PortLost()) RestoreDeviceBaudIndex(protocol, saved);
-        } catch (...) {
-        }
-        throw;
-    }
+    const uint8_t saved = RaiseDeviceBaudIndex(protocol);
     RunAcquisition(protocol, host);
     if (protocol.PortLost()) return std::nullopt;  // already reported; nothing to restore
     SetDeviceBaudIndex(protocol, saved, SpeedCommand::Optional);

@@ -186,18 +186,7 @@ int RunImages(const ConnectionSettings& connection, const ImageJob& job, Transfe
     CDeviceProtocol& protocol = link.Protocol();
     if (!CheckLink(protocol)) CheckStatus(RESULT_NO_LINK);
 
-    const uint8_t saved = GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
-    try {
-        SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
-    } catch (...) {
-        // Stopped or failed half-way: the device may be at either speed. Put it back; the first
-        // failure is the one the user hears of.
-        try {
-            if (!protocol.PortLost()) RestoreDeviceBaudIndex(protocol, saved);
-        } catch (...) {
-        }
-        throw;
-    }
+    const uint8_t saved = RaiseDeviceBaudIndex(protocol);
 
     Outcome outcome = Outcome::Done;
     bool leaveDue = false;

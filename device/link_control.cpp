@@ -135,6 +135,20 @@ void RestoreDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target) {
     SetDeviceBaudIndex(protocol, target, SpeedCommand::Optional);
 }
 
+uint8_t RaiseDeviceBaudIndex(CDeviceProtocol& protocol) {
+    const uint8_t saved = GetDeviceBaudIndex(protocol, SpeedCommand::Optional);
+    try {
+        SetDeviceBaudIndex(protocol, kMaxBaudIndex, SpeedCommand::Optional);
+    } catch (...) {
+        try {
+            if (!protocol.PortLost()) RestoreDeviceBaudIndex(protocol, saved);
+        } catch (...) {
+        }
+        throw;
+    }
+    return saved;
+}
+
 void SetStateVerified(CDeviceProtocol& protocol, const uint8_t state[4]) {
     CheckStatus(protocol.SetState(state));
     uint8_t readBack[4] = {};

@@ -28,6 +28,11 @@ void SetDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target, SpeedCommand 
 // the device at whichever speed it ended up and gives it `target`. A stop meanwhile gives up.
 void RestoreDeviceBaudIndex(CDeviceProtocol& protocol, uint8_t target);
 
+// Raises the device to the highest speed for an image transfer and returns the index it had, to
+// be given back at the end. A raise that is stopped or fails half-way may leave the device at
+// either speed: it gets its own speed back first, and the first failure is the one thrown.
+uint8_t RaiseDeviceBaudIndex(CDeviceProtocol& protocol);
+
 // Writes the state word and reads it back: bytes 0, 1, 3 and bits 0-1 of byte 2 must match.
 void SetStateVerified(CDeviceProtocol& protocol, const uint8_t state[4]);
 
