@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <atomic>
 #include <csignal>
@@ -39,7 +40,9 @@ void TakeSignals() {
 void InstallStopSignals(std::function<void()> onFirst) {
     g_onFirst = std::move(onFirst);
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read);
+    // Owned by the application, so it goes with it.
+    auto* notifier =
+        new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] { TakeSignals(); });
     struct sigaction action {};
     action.sa_handler = OnSignal;
