@@ -8,64 +8,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include "app/image_properties_dlg.h"
-#include "app/toolbar_dlg.h"
-#include "app/veltor_dlg.h"
 #include "core/run_loop.h"
-#include "device/packet_protocol.h"
 #include "imaging/image_viewer.h"
-#include "tests/support/message_boxes.h"
-#include "tools/scanner-sim/scanner.h"
+#include "tests/app/window_fixture.h"
 #include "tools/scanner-sim/test_bitmap.h"
 
 namespace {
 
 using scanner_sim::Bytes;
 
-// The main window with hooks on what the run shows.
-class Window : public CVeltorDlg {
-public:
-    using CVeltorDlg::CVeltorDlg;
-    void SetStatusText(const QString& text) override {
-        texts.push_back(text);
-        CVeltorDlg::SetStatusText(text);
-        if (onText) onText(text);
-    }
-    void ShowImage(const ReceivedImage& image) override {
-        ++images;
-        CVeltorDlg::ShowImage(image);
-        if (onImage) onImage(images);
-    }
-    std::vector<QString> texts;
-    int images = 0;
-    std::function<void(int)> onImage;
-    std::function<void(const QString&)> onText;
-};
-
-class Acquisition : public ::testing::Test {
+class Acquisition : public WindowTest {
 protected:
-    void Start(scanner_sim::Config config, int mode, int speedIndex = 2) {
-        sim = std::make_unique<scanner_sim::Scanner>(std::move(config));
-        WriteConnection(sim->SlavePath(), speedIndex, 1000);
-        window = std::make_unique<Window>(Ini());
-        window->Toolbar()->SetModeSelection(mode);
-        window->show();
-    }
-    // The window takes its connection from the settings file, as it does at start-up.
-    QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
-    void WriteConnection(const std::string& port, int speedIndex, int timeoutMs) {
-        QFile file(Ini());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[Connect]\nPortName=%1\nBaudRate=%2\nTimeout=%3\n")
-                       .arg(QString::fromStdString(port))
-                       .arg(speedIndex)
-                       .arg(timeoutMs)
-                       .toUtf8());
-    }
     void Reconnect(const std::string& port, int speedIndex, int timeoutMs) {
         WriteConnection(port, speedIndex, timeoutMs);
         window->ExchangeSettings(CVeltorDlg::Exchange::Load);
@@ -73,24 +29,10 @@ protected:
     // The speed index the window would store now.
     int StoredSpeedIndex() {
         window->ExchangeSettings(CVeltorDlg::Exchange::Save);
-        QFile file(Ini());
-        if (!file.open(QIODevice::ReadOnly)) return -100;
-        for (const QByteArray& line : file.readAll().split('\n'))
+        for (const QByteArray& line : ReadIni().split('\n'))
             if (line.startsWith("BaudRate=")) return line.mid(9).toInt();
         return -100;
     }
-    void PressStart() {
-        QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_START), Qt::LeftButton);
-    }
-
-    // The image requests on the wire: the bytes written from the Command byte on.
-    std::vector<Bytes> Requests() const {
-        std::vector<Bytes> requests;
-        for (const auto& write : sim->ImageCommandWrites())
-            if (write.command == 1) requests.push_back(write.bytes);
-        return requests;
-    }
-    uint8_t LastCommand() const { return sim->ImageCommandWrites().back().command; }
     std::vector<QString> Progress() const {
         std::vector<QString> progress;
         for (const QString& text : window->texts)
@@ -103,17 +45,12 @@ protected:
         EXPECT_TRUE(window->Toolbar()->Control(CToolbarDlg::IDC_START)->isEnabled());
         EXPECT_FALSE(window->Toolbar()->Control(CToolbarDlg::IDC_STOP)->isEnabled());
     }
-
-    QTemporaryDir dir;
-    MessageBoxes boxes;
-    std::unique_ptr<scanner_sim::Scanner> sim;
-    std::unique_ptr<Window> window;
 };
 
 }  // namespace
 
 TEST_F(Acquisition, SnapshotEndToEnd) {
-    Start({}, Snapshot);
+    Open({}, Snapshot);
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QWidget* start = window->Toolbar()->Control(CToolbarDlg::IDC_START);
@@ -139,9 +76,7 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
     EXPECT_EQ(LastCommand(), 0x00);
     EXPECT_EQ(sim->BaudIndex(), 2) << "the device's speed is put back";
     EXPECT_EQ(StoredSpeedIndex(), 2);
-    bool raised = false;
-    for (const auto& r : sim->Log()) raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
-    EXPECT_TRUE(raised);
+    EXPECT_TRUE(SpeedRaised());
     ExpectIdle();
 }
 
@@ -149,7 +84,7 @@ TEST_F(Acquisition, SnapshotEndToEnd) {
 TEST_F(Acquisition, StopDuringVideoIsSilentAndStillCleansUp) {
     scanner_sim::Config config;
     config.images = {Bytes(500, 0x00), scanner_sim::MakeTestBitmap(40, 30, 0)};
-    Start(config, Video);
+    Open(config, Video);
     window->onImage = [&](int n) {
         if (n == 2)
             QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_STOP), Qt::LeftButton);
@@ -168,7 +103,7 @@ TEST_F(Acquisition, SecondStopDuringTheFinalLeaveAsks) {
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
         scanner_sim::Config config;
         config.commandAckDelayMs = 100;
-        Start(config, Video);
+        Open(config, Video);
         boxes.AnswerWith([&](const MessageBoxRequest&) { return answer; });
         const size_t before = boxes.Shown().size();
         window->onImage = [&](int) {
@@ -193,7 +128,7 @@ TEST_F(Acquisition, SecondStopDuringTheFinalLeaveAsks) {
 
 TEST_F(Acquisition, DeviceErrorDuringTheFinalLeaveOffersARetry) {
     scanner_sim::Config config;
-    Start(config, Snapshot);
+    Open(config, Snapshot);
     sim->InjectStatus(CMD_WRITE_MEMORY, 147, 1, 2);  // the third write is the final leave
     boxes.AnswerWith([](const MessageBoxRequest&) { return MsgResult::Yes; });
     PressStart();
@@ -205,7 +140,7 @@ TEST_F(Acquisition, DeviceErrorDuringTheFinalLeaveOffersARetry) {
 }
 
 TEST_F(Acquisition, VideoByTriggerAlreadyPressedGivesNoImage) {
-    Start({}, VideoByTrigger);
+    Open({}, VideoByTrigger);
     sim->SetRequestObserver([this](const scanner_sim::Request& request) {
         if (request.command == CMD_TRIGGER && request.params == Bytes{0}) sim->PressTrigger();
     });
@@ -217,7 +152,7 @@ TEST_F(Acquisition, VideoByTriggerAlreadyPressedGivesNoImage) {
 }
 
 TEST_F(Acquisition, VideoThenSnapshotByTrigger) {
-    Start({}, VideoThenSnapshotByTrigger);
+    Open({}, VideoThenSnapshotByTrigger);
     window->onImage = [&](int n) {
         if (n == 2) sim->PressTrigger();
     };
@@ -231,7 +166,7 @@ TEST_F(Acquisition, VideoThenSnapshotByTrigger) {
 }
 
 TEST_F(Acquisition, SnapshotByTriggerWaitsWithItsText) {
-    Start({}, SnapshotByTrigger);
+    Open({}, SnapshotByTrigger);
     window->onText = [&](const QString& text) {
         if (text == QStringLiteral("Ожидание нажатия на курок...")) sim->PressTrigger();
     };
@@ -246,7 +181,7 @@ TEST_F(Acquisition, SnapshotByTriggerWaitsWithItsText) {
 }
 
 TEST_F(Acquisition, ParametersAppliedDuringVideoTakeEffectWithTheNextImage) {
-    Start({}, Video);
+    Open({}, Video);
     window->onImage = [&](int n) {
         if (n == 1) {
             window->ShowImageParams(true);
@@ -270,7 +205,7 @@ TEST_F(Acquisition, ParametersAppliedDuringVideoTakeEffectWithTheNextImage) {
 TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
     scanner_sim::Config config;
     config.images = {Bytes(300, 0x42)};  // not an image: nothing is shown, nothing reported
-    Start(config, Snapshot);
+    Open(config, Snapshot);
     PressStart();
     std::vector<int> counts;  // of the reads from the image data on, past the 24-byte header
     for (const auto& r : sim->Log())
@@ -287,7 +222,7 @@ TEST_F(Acquisition, ImageOfThreeHundredBytesIsThreeReadsWithProgress) {
 }
 
 TEST_F(Acquisition, CloseDuringARunClosesAfterItWithTheSettingsSaved) {
-    Start({}, Video);
+    Open({}, Video);
     window->onImage = [&](int) { window->close(); };
     PressStart();
     EXPECT_FALSE(window->isVisible());
@@ -300,7 +235,7 @@ TEST_F(Acquisition, DeviceWithoutSpeedCommandRunsAtItsOwnSpeed) {
     scanner_sim::Config config;
     config.hasBaudCommand = false;
     config.baudIndex = 4;
-    Start(config, Snapshot, 2);
+    Open(config, Snapshot, 2);
     PressStart();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(window->images, 1);
@@ -310,14 +245,12 @@ TEST_F(Acquisition, DeviceWithoutSpeedCommandRunsAtItsOwnSpeed) {
 // Esc right after Start lands in the wait that follows raising the scanner's speed: the run
 // ends silently and the scanner gets its own speed back.
 TEST_F(Acquisition, StopDuringTheSpeedChangeStillPutsTheSpeedBack) {
-    Start({}, Snapshot);
+    Open({}, Snapshot);
     QTimer::singleShot(0, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
     PressStart();
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(window->images, 0);
-    bool raised = false;
-    for (const auto& r : sim->Log()) raised |= r.command == CMD_BAUD_RATE && r.params == Bytes{6};
-    EXPECT_TRUE(raised) << "the stop came after the scanner was told to change";
+    EXPECT_TRUE(SpeedRaised()) << "the stop came after the scanner was told to change";
     ExpectIdle();
     // The scanner switches a little after it answers; by then it must have been set back.
     QTest::qWait(150);
@@ -326,7 +259,7 @@ TEST_F(Acquisition, StopDuringTheSpeedChangeStillPutsTheSpeedBack) {
 }
 
 TEST_F(Acquisition, NothingAnsweringIsNoLink) {
-    Start({}, Snapshot);
+    Open({}, Snapshot);
     sim->GoSilent(true);
     Reconnect(sim->SlavePath(), 2, 100);
     PressStart();
@@ -339,7 +272,7 @@ TEST_F(Acquisition, NothingAnsweringIsNoLink) {
 TEST_F(Acquisition, VanishedDeviceLeavesTheWindowUsable) {
     scanner_sim::Config config;
     config.images = {scanner_sim::MakeTestBitmap(200, 150, 0)};
-    Start(config, Video);
+    Open(config, Video);
     window->onText = [&](const QString& text) {
         if (text.startsWith(QStringLiteral("Выполнено:"))) sim->Vanish();
     };

@@ -12,22 +12,16 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 #include <map>
 #include <optional>
 
 #include "app/image_properties_dlg.h"
-#include "app/toolbar_dlg.h"
-#include "app/veltor_dlg.h"
 #include "core/run_loop.h"
 #include "imaging/image_viewer.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/disk_full.h"
-#include "tests/support/message_boxes.h"
 #include "tests/support/read_only_folder.h"
-#include "tests/support/text_file.h"
-#include "tools/scanner-sim/scanner.h"
 #include "tools/scanner-sim/test_bitmap.h"
 #include "ui/file_dialog.h"
 
@@ -51,38 +45,15 @@ Bytes Jpeg() {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-class Window : public CVeltorDlg {
-public:
-    using CVeltorDlg::CVeltorDlg;
-    void ShowImage(const ReceivedImage& image) override {
-        CVeltorDlg::ShowImage(image);
-        if (onImage) onImage(++images);
-    }
-    int images = 0;
-    std::function<void(int)> onImage;
-};
-
-class ImageSaving : public ::testing::Test {
+class ImageSaving : public WindowTest {
 protected:
     ImageSaving() { previousDialog = SetSaveDialogHandler(nullptr); }
     ~ImageSaving() override { SetSaveDialogHandler(previousDialog); }
 
     void Open(std::vector<Bytes> images, int mode) {
-        served = images;
         scanner_sim::Config config;
         config.images = std::move(images);
-        sim = std::make_unique<scanner_sim::Scanner>(std::move(config));
-        WriteWholeFile(Ini(), QStringLiteral("[Connect]\nPortName=%1\nBaudRate=2\nTimeout=1000\n")
-                                      .arg(QString::fromStdString(sim->SlavePath()))
-                                      .toUtf8() +
-                                  extraIni);
-        window = std::make_unique<Window>(Ini());
-        window->Toolbar()->SetModeSelection(mode);
-        window->show();
-    }
-    QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
-    void Run() {
-        QTest::mouseClick(window->Toolbar()->Control(CToolbarDlg::IDC_START), Qt::LeftButton);
+        WindowTest::Open(std::move(config), mode, 2, extraIni);
     }
     // Confirms saving every image into `folder` through the image parameters dialog.
     void SaveEveryImageInto(const QString& folder) {
@@ -120,15 +91,10 @@ protected:
         return contents;
     }
 
-    QTemporaryDir dir;
     QString folder = dir.filePath(QStringLiteral("Мои снимки 2"));
     QByteArray extraIni;
-    MessageBoxes boxes;
     SaveDialogHandler previousDialog;
     SaveDialogRequest asked{};
-    std::vector<Bytes> served;
-    std::unique_ptr<scanner_sim::Scanner> sim;
-    std::unique_ptr<Window> window;
 };
 
 }  // namespace
@@ -149,7 +115,7 @@ TEST_F(ImageSaving, CtrlSWritesTheBytesServedOrConvertsThem) {
         Open({c.image}, Snapshot);
         QWidget* save = window->Toolbar()->Control(CToolbarDlg::IDC_SAVE);
         EXPECT_FALSE(save->isEnabled()) << "nothing to save yet";
-        Run();
+        PressStart();
         EXPECT_TRUE(save->isEnabled());
         const QString path = folder + '/' + c.name;
         PressCtrlS(path);
@@ -172,9 +138,9 @@ TEST_F(ImageSaving, CtrlSWritesTheBytesServedOrConvertsThem) {
         window->close();
     }
     // The next dialog opens in the folder last saved into, also after a restart.
-    window = std::make_unique<Window>(Ini());
+    window = std::make_unique<HookedWindow>(Ini());
     window->show();
-    Run();
+    PressStart();
     PressCtrlS(folder + "/d.jpg");
     EXPECT_EQ(QFileInfo(asked.proposedPath).absolutePath(), folder);
 }
@@ -182,7 +148,7 @@ TEST_F(ImageSaving, CtrlSWritesTheBytesServedOrConvertsThem) {
 TEST_F(ImageSaving, AFailedSaveLeavesNoFileAndSaysWhy) {
     ASSERT_TRUE(QDir().mkpath(folder));
     Open({scanner_sim::MakeTestBitmap(64, 48, 0)}, Snapshot);
-    Run();
+    PressStart();
     PressCtrlS(dir.filePath("missing/a.bmp"));
     SaveOnAFullDisk([&] {
         PressCtrlS(folder + "/b.bmp");
@@ -205,7 +171,7 @@ TEST_F(ImageSaving, EveryFrameOfAVideoIsSavedAsReceived) {
     window->onImage = [&](int n) {
         if (n == 5) PostStopRequest(0);
     };
-    Run();
+    PressStart();
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.Joined();
     const std::vector<QByteArray> saved = SavedInNameOrder(folder);
     ASSERT_EQ(saved.size(), 5u);
@@ -228,7 +194,7 @@ TEST_F(ImageSaving, AnUnwritableFolderIsToldOnceAndTheRunGoesOn) {
         };
         SaveOnAFullDisk(
             [&] {
-                Run();
+                PressStart();
                 return true;
             },
             readOnly ? RLIM_INFINITY : 4096);
@@ -244,7 +210,7 @@ TEST_F(ImageSaving, AnUnwritableFolderIsToldOnceAndTheRunGoesOn) {
         SaveEveryImageInto(into);
         EXPECT_FALSE(window->AutoSaving().IsPaused());
         window->Toolbar()->SetModeSelection(Snapshot);
-        Run();
+        PressStart();
         EXPECT_EQ(Files(into).size(), readOnly ? 3 : 1) << "saving resumed";
         window->close();
     }
@@ -270,7 +236,7 @@ TEST_F(ImageSaving, TheSettingHasASectionOfItsOwnAndKeepsAnyFolderName) {
         << ini.toStdString();
 
     extraIni.clear();
-    window = std::make_unique<Window>(Ini());
+    window = std::make_unique<HookedWindow>(Ini());
     EXPECT_FALSE(window->AutoSaving().Setting().enabled);
     EXPECT_EQ(window->AutoSaving().Setting().folder, other);
     EXPECT_TRUE(boxes.Texts().empty()) << boxes.Joined();
@@ -287,7 +253,7 @@ TEST_F(ImageSaving, ADragCarriesThePictureAndTheReceivedFile) {
     const Bytes jpeg = Jpeg();
     Open({jpeg}, Snapshot);
     EXPECT_EQ(window->ImageView()->DragData(), nullptr) << "an empty view gives nothing";
-    Run();
+    PressStart();
     std::unique_ptr<QMimeData> data(window->ImageView()->DragData());
     ASSERT_TRUE(data && data->hasImage() && data->hasUrls());
     EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(64, 48));

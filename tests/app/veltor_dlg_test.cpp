@@ -5,29 +5,22 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/image_properties_dlg.h"
-#include "app/toolbar_dlg.h"
 #include "app/veltor_app.h"
 #include "app/version.h"
 #include "imaging/image_viewer.h"
-#include "tests/support/message_boxes.h"
-#include "tests/support/text_file.h"
+#include "tests/app/window_fixture.h"
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    QString Ini() const { return dir.filePath(QStringLiteral("veltor.ini")); }
-    void WriteIni(const QByteArray& content) { ASSERT_TRUE(WriteWholeFile(Ini(), content)); }
-    QByteArray ReadIni() const { return ReadWholeFile(Ini()); }
     // Opens a window on the INI file, lets `check` look at it, then closes it (saving).
     void WithWindow(const std::function<void(CVeltorDlg&)>& check) {
         CVeltorDlg window(Ini());
@@ -36,9 +29,6 @@ protected:
         window.close();
         EXPECT_FALSE(window.isVisible());
     }
-
-    QTemporaryDir dir;
-    MessageBoxes boxes;
 };
 
 }  // namespace

@@ -176,20 +176,18 @@ TEST_F(Cli, InfoAsJsonCarriesTheSameFieldsAsTheText) {
     for (const auto& [group, fields] : groups)
         for (const auto& [field, line] : fields)
             EXPECT_EQ(o[group].toObject()[field].toString(), value(line)) << group << "." << field;
-}
 
-// An erased identity block: no serial number, no date; null, not "-".
-TEST_F(Cli, InfoAsJsonGivesNullForValuesNotThere) {
-    scanner_sim::Config config;
-    config.identityBlock.fill(0xFF);
-    StartSim(config);
-    CliRun json(Args({"info", "--json"}));
-    ASSERT_EQ(json.status, 0) << json.process.Err();
-    const QJsonObject o =
-        QJsonDocument::fromJson(QByteArray::fromStdString(json.process.Out())).object();
-    EXPECT_TRUE(o["serialNumber"].isNull());
-    EXPECT_TRUE(o["productionDate"].isNull());
-    EXPECT_FALSE(o["firmwareVersions"].toObject()["blackfin"].isNull());
+    // An erased identity block: no serial number, no date; null, not "-".
+    scanner_sim::Config erased;
+    erased.identityBlock.fill(0xFF);
+    StartSim(erased);
+    CliRun blank(Args({"info", "--json"}));
+    ASSERT_EQ(blank.status, 0) << blank.process.Err();
+    const QJsonObject b =
+        QJsonDocument::fromJson(QByteArray::fromStdString(blank.process.Out())).object();
+    EXPECT_TRUE(b["serialNumber"].isNull());
+    EXPECT_TRUE(b["productionDate"].isNull());
+    EXPECT_FALSE(b["firmwareVersions"].toObject()["blackfin"].isNull());
 }
 
 // One device at 115200, one silent port, one held by another program: side by side, so the

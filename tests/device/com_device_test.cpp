@@ -92,13 +92,6 @@ TEST(ComDevice, OpenSetsTimeoutAndRawEightNoneOne) {
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B57600));
 }
 
-TEST(ComDevice, PortHeldByAnotherOpenerIsBusy) {
-    PtyPair pty;
-    CComDevice holder;
-    ASSERT_TRUE(holder.Open(pty.SlavePath(), 9600, 100));
-    EXPECT_EQ(OpenFailureText(pty.SlavePath()), "COM-порт занят другим приложением");
-}
-
 TEST(ComDevice, ReopenClosesTheOldPortEvenWhenTheNewOpenFails) {
     PtyPair pty;
     CComDevice device;

@@ -80,14 +80,6 @@ TEST_F(PortLockTest, NamesFollowTheDeviceBehindAnyAlias) {
     EXPECT_EQ(PortLockName("/tmp/not-a-device"), "LCK..not-a-device");
 }
 
-TEST_F(PortLockTest, OpenPortCarriesOurLockUntilClosed) {
-    {
-        DeviceLink link(m_pty.SlavePath(), 2, 100);
-        EXPECT_EQ(ReadFile(LockOf(m_pty.SlavePath())), PidText(::getpid()));
-    }
-    EXPECT_FALSE(std::filesystem::exists(LockOf(m_pty.SlavePath())));
-}
-
 TEST_F(PortLockTest, LiveOwnersAndUnreadableLocksKeepThePortBusy) {
     for (const std::string& content :
          {PidText(1), std::string("1\n"), std::string(), std::string("garbage\n"), PidText(0)}) {
@@ -101,13 +93,16 @@ TEST_F(PortLockTest, LiveOwnersAndUnreadableLocksKeepThePortBusy) {
     EXPECT_EQ(OpenText(alias), kBusy) << "a lock counts whatever name the port is reached by";
 }
 
-TEST_F(PortLockTest, StaleLockIsReplacedByOurs) {
-    PutLock(m_pty.SlavePath(), PidText(EndedProcess()));
-    {
-        DeviceLink link(m_pty.SlavePath(), 2, 100);
-        EXPECT_EQ(ReadFile(LockOf(m_pty.SlavePath())), PidText(::getpid()));
+// On a free port and over the lock of a process that has ended.
+TEST_F(PortLockTest, OpenPortCarriesOurLockUntilClosed) {
+    for (const bool stale : {false, true}) {
+        if (stale) PutLock(m_pty.SlavePath(), PidText(EndedProcess()));
+        {
+            DeviceLink link(m_pty.SlavePath(), 2, 100);
+            EXPECT_EQ(ReadFile(LockOf(m_pty.SlavePath())), PidText(::getpid())) << stale;
+        }
+        EXPECT_FALSE(std::filesystem::exists(LockOf(m_pty.SlavePath())));
     }
-    EXPECT_FALSE(std::filesystem::exists(LockOf(m_pty.SlavePath())));
 }
 
 TEST_F(PortLockTest, FailedOpenLeavesNoLock) {

@@ -82,6 +82,24 @@ TEST_F(ConnectPageTest, AStoredPortTheSystemLacksIsNotAdded) {
     EXPECT_EQ(static_cast<QComboBox*>(empty.Control(P::IDC_PORT))->currentIndex(), -1);
 }
 
+// A port turning up in an empty list is not selected; one the user then chose stays chosen
+// while others come.
+TEST_F(ConnectPageTest, APortAppearingInAnEmptyListIsNotSelected) {
+    Open("");
+    ports = {"/dev/ttyUSB0"};
+    Tick(page);
+    ASSERT_EQ(PortList()->count(), 1);
+    EXPECT_EQ(PortList()->currentIndex(), -1);
+    ports = {"/dev/ttyUSB0", "/dev/ttyS0"};
+    Tick(page);
+    EXPECT_EQ(PortList()->currentIndex(), -1);
+
+    PortList()->setCurrentIndex(PortList()->findText("/dev/ttyUSB0"));
+    ports = {"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyS1"};
+    Tick(page);
+    EXPECT_EQ(PortList()->currentText(), "/dev/ttyUSB0");
+}
+
 TEST_F(ConnectPageTest, TicksWhileTheListIsOpenChangeNothing) {
     ports = {"/dev/ttyS0"};
     Open("/dev/ttyS0");

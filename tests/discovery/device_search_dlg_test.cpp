@@ -233,6 +233,23 @@ TEST_F(DeviceSearchDlgTest, DoubleClickDuringASearchAcceptsAfterIt) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
+TEST_F(DeviceSearchDlgTest, DoubleClickBelowTheRowsAcceptsTheSelectedRow) {
+    ports = {"/dev/ttyS0", "/dev/ttyS1"};
+    D dialog(nullptr);
+    dialog.show();
+    List(dialog)->setCurrentItem(List(dialog)->topLevelItem(1));
+    QWidget* viewport = List(dialog)->viewport();
+    const QPoint below(viewport->width() / 2, viewport->height() - 4);
+    ASSERT_EQ(List(dialog)->itemAt(below), nullptr);
+    // What the window system delivers: press, release, double-click, release.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, below);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, below);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, below);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.FoundPort(), "/dev/ttyS1");
+}
+
 TEST_F(DeviceSearchDlgTest, OkWithoutASelectedRowCancels) {
     ports = {"/dev/ttyS0"};
     D dialog(nullptr);

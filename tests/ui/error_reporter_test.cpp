@@ -67,17 +67,21 @@ TEST_F(ReporterTest, EachFamilyShowsItsOwnText) {
     EXPECT_EQ(ReportedText([] { throw 42; }), "Неизвестное исключение");
 }
 
-TEST_F(ReporterTest, BoxIsAnErrorWithOkOwnedByTheActiveWindow) {
+// With the program in the background nothing is active; the box still belongs to the window.
+TEST_F(ReporterTest, BoxIsAnErrorWithOkOwnedByTheProgramsWindow) {
     QWidget window;
     window.show();
-    QApplication::setActiveWindow(&window);
-    Report([] { throw std::runtime_error("x"); });
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    const MessageBoxRequest& box = boxes.Shown()[0];
-    EXPECT_EQ(box.icon, MsgIcon::Error);
-    EXPECT_EQ(box.buttons, MsgButtons::Ok);
-    EXPECT_EQ(box.caption, "ui_tests");
-    EXPECT_EQ(box.owner, &window);
+    for (QWidget* active : {&window, static_cast<QWidget*>(nullptr)}) {
+        boxes.Clear();
+        QApplication::setActiveWindow(active);
+        Report([] { throw std::runtime_error("x"); });
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        const MessageBoxRequest& box = boxes.Shown()[0];
+        EXPECT_EQ(box.icon, MsgIcon::Error);
+        EXPECT_EQ(box.buttons, MsgButtons::Ok);
+        EXPECT_EQ(box.caption, "ui_tests");
+        EXPECT_EQ(box.owner, &window) << (active ? "active" : "in the background");
+    }
 }
 
 TEST_F(ReporterTest, NeverThrowsAndIgnoresACallOutsideAHandler) {
@@ -150,16 +154,6 @@ TEST(MessageBoxTest, QuestionIgnoresEscAndCloseButOkBoxTakesEsc) {
     });
     EXPECT_EQ(ShowMessageBox(&owner, "!", MsgIcon::Error), MsgResult::Ok);
     EXPECT_TRUE(closedByEsc);
-}
-
-// With the program in the background nothing is active; the box still belongs to the window.
-TEST_F(ReporterTest, BoxOfAnInactiveProgramBelongsToItsVisibleWindow) {
-    QWidget window;
-    window.show();
-    QApplication::setActiveWindow(nullptr);
-    Report([] { throw std::runtime_error("x"); });
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].owner, &window);
 }
 
 TEST(BusyCursorTest, NestedGuardsRestoreTheCursor) {
