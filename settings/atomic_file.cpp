@@ -118,11 +118,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
     const std::string folder = FolderOf(target);
     std::string temporary;
     int fd = -1;
-    if (MayWrite(folder)) {
-        fd = CreateTemporary(target, temporary);
-    } else {
-        errno = EACCES;
-    }
+    if (MayWrite(folder)) fd = CreateTemporary(target, temporary);  // else errno says why
     if (fd < 0) {
         const int reason = errno;
         if (access(target.c_str(), F_OK) == 0) return RewriteInPlace(target, data);

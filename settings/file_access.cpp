@@ -12,7 +12,9 @@ bool MayWrite(const std::string& path) {
     const int mode = S_ISDIR(info.st_mode) ? W_OK | X_OK : W_OK;
     if (faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) != 0) return false;
     // The superuser passes that check whatever the bits say.
-    return geteuid() != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    if (geteuid() != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) return true;
+    errno = EACCES;
+    return false;
 }
 
 bool CreateFolders(const std::string& folder) {

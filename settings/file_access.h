@@ -7,7 +7,7 @@
 
 // Whether `path` (a file or a folder, links followed) may be written: the system allows this
 // process to write it (and to search it, for a folder) and, for the superuser, at least one of
-// its write bits is set. False when `path` does not exist.
+// its write bits is set. False when `path` does not exist; errno then says why.
 bool MayWrite(const std::string& path);
 
 // Creates `folder` and any missing folders above it, each new one private to the user (mode

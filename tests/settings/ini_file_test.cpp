@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
+#include "settings/atomic_file.h"
 #include "tests/support/disk_full.h"
 
 namespace {
@@ -286,13 +287,20 @@ TEST_F(IniFileTest, FailedSaveLeavesTheOldFileUntouched) {
     }
 }
 
-TEST_F(IniFileTest, NoNewFileInAReadOnlyFolder) {
+TEST_F(IniFileTest, NoNewFileInAReadOnlyOrMissingFolder) {
     SetMode(dir_.path(), 0555);
     IniFile ini(Path());
     ASSERT_TRUE(ini.Load());
     ini.WriteInt("Connect", "Timeout", 1);
     EXPECT_FALSE(ini.Save());
     EXPECT_EQ(ini.SaveError(), EACCES);
+    EXPECT_TRUE(Entries().isEmpty());
+
+    // The atomic write creates no folders; its reason is the missing one, not a permission.
+    SetMode(dir_.path(), 0700);
+    errno = 0;
+    EXPECT_FALSE(WriteFileAtomically(Path("missing/image.jpg").toStdString(), "data"));
+    EXPECT_EQ(errno, ENOENT);
     EXPECT_TRUE(Entries().isEmpty());
 }
 
