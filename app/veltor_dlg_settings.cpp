@@ -6,6 +6,7 @@
 #include "app/image_properties_dlg.h"
 #include "app/toolbar_dlg.h"
 #include "app/veltor_dlg.h"
+#include "device/image_parameters.h"
 #include "settings/ini_file.h"
 #include "ui/window_frame.h"
 
@@ -18,25 +19,15 @@ const QString kVideo = QStringLiteral("ImageAcquisition\\Video");
 const QString kWindow = QStringLiteral("Window");
 const QString kSaving = QStringLiteral("ImageSaving");
 
-// Stored values are kept by truncation to the field's width, as they always have been.
 void ReadParameters(const IniFile& ini, const QString& section, ImageParameters& p) {
-    p.ImageFormat = ini.ReadInt(section, QStringLiteral("ImageFormat"), p.ImageFormat);
-    p.ViewWidth =
-        static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewWidth"), p.ViewWidth));
-    p.ViewHeight =
-        static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewHeight"), p.ViewHeight));
-    p.SubsamplingCoeff = static_cast<uint8_t>(
-        ini.ReadInt(section, QStringLiteral("SubsamplingCoeff"), p.SubsamplingCoeff));
-    p.JpegQuality =
-        static_cast<uint8_t>(ini.ReadInt(section, QStringLiteral("JpegQuality"), p.JpegQuality));
+    ReadStoredParameters(p, [&](const char* key, int value) {
+        return ini.ReadInt(section, QLatin1String(key), value);
+    });
 }
 
 void WriteParameters(IniFile& ini, const QString& section, const ImageParameters& p) {
-    ini.WriteInt(section, QStringLiteral("ImageFormat"), p.ImageFormat);
-    ini.WriteInt(section, QStringLiteral("ViewWidth"), p.ViewWidth);
-    ini.WriteInt(section, QStringLiteral("ViewHeight"), p.ViewHeight);
-    ini.WriteInt(section, QStringLiteral("SubsamplingCoeff"), p.SubsamplingCoeff);
-    ini.WriteInt(section, QStringLiteral("JpegQuality"), p.JpegQuality);
+    WriteStoredParameters(
+        p, [&](const char* key, int value) { ini.WriteInt(section, QLatin1String(key), value); });
 }
 
 }  // namespace

@@ -18,17 +18,10 @@ std::optional<int> ReadOptional(const IniFile& ini, const QString& section, cons
     return value;
 }
 
-// As the window reads them: each value truncated to its field's width.
 void ReadParameters(const IniFile& ini, const QString& section, ImageParameters& p) {
-    p.ImageFormat = ini.ReadInt(section, QStringLiteral("ImageFormat"), p.ImageFormat);
-    p.ViewWidth =
-        static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewWidth"), p.ViewWidth));
-    p.ViewHeight =
-        static_cast<int16_t>(ini.ReadInt(section, QStringLiteral("ViewHeight"), p.ViewHeight));
-    p.SubsamplingCoeff = static_cast<uint8_t>(
-        ini.ReadInt(section, QStringLiteral("SubsamplingCoeff"), p.SubsamplingCoeff));
-    p.JpegQuality =
-        static_cast<uint8_t>(ini.ReadInt(section, QStringLiteral("JpegQuality"), p.JpegQuality));
+    ReadStoredParameters(p, [&](const char* key, int value) {
+        return ini.ReadInt(section, QLatin1String(key), value);
+    });
 }
 
 }  // namespace

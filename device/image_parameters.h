@@ -15,3 +15,24 @@ struct ImageParameters {
 
 inline constexpr ImageParameters kDefaultSnapshotParameters{1, -1, -1, 2, 80};
 inline constexpr ImageParameters kDefaultVideoParameters{1, -1, -1, 10, 90};
+
+// The stored form, one key per field, for every reader and writer of the settings file to share.
+// `read(key, current)` gives the stored value or `current`; each value is kept by truncation to
+// its field's width, as it always has been. `write(key, value)` stores one.
+template <typename Read>
+void ReadStoredParameters(ImageParameters& p, Read&& read) {
+    p.ImageFormat = read("ImageFormat", p.ImageFormat);
+    p.ViewWidth = static_cast<int16_t>(read("ViewWidth", p.ViewWidth));
+    p.ViewHeight = static_cast<int16_t>(read("ViewHeight", p.ViewHeight));
+    p.SubsamplingCoeff = static_cast<uint8_t>(read("SubsamplingCoeff", p.SubsamplingCoeff));
+    p.JpegQuality = static_cast<uint8_t>(read("JpegQuality", p.JpegQuality));
+}
+
+template <typename Write>
+void WriteStoredParameters(const ImageParameters& p, Write&& write) {
+    write("ImageFormat", p.ImageFormat);
+    write("ViewWidth", p.ViewWidth);
+    write("ViewHeight", p.ViewHeight);
+    write("SubsamplingCoeff", p.SubsamplingCoeff);
+    write("JpegQuality", p.JpegQuality);
+}
