@@ -220,6 +220,9 @@ void CComDevice::Read(uint8_t* buffer, uint32_t length) {
     }
     MoveAll(m_fd, staging, length, POLLIN, deadline, ::read);
     std::memcpy(buffer, staging, length);
+    // An answer means the device has read what we sent: none of it is still on the line, whatever
+    // the speed's reckoning says (a pseudo-terminal passes bytes at once).
+    m_lineFreeAt = std::min(m_lineFreeAt, std::chrono::steady_clock::now());
 }
 
 uint8_t CComDevice::ReadByte() {

@@ -147,6 +147,15 @@ TEST(ComDevice, AnswerTimeStartsWhenTheRequestHasLeftTheLine) {
     answer.join();
     EXPECT_EQ(byte, 0x42);
     EXPECT_EQ(pty.Receive(request.size()).size(), request.size());
+
+    // An answer proves the request read: the next transaction's purge does not wait out a wire
+    // time the line has not taken (a pseudo-terminal answers at once).
+    device.Write(request.data(), static_cast<uint32_t>(request.size()));
+    pty.Send({0x43});
+    EXPECT_EQ(device.ReadByte(), 0x43);
+    const auto start = std::chrono::steady_clock::now();
+    device.PurgeTransmit();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST(ComDevice, VanishedPortFailsAtOnce) {
