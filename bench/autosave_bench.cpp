@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/build_description.h"
+#include "bench/wire_bound.h"
 #include "imaging/file_writer.h"
 #include "imaging/image_file.h"
 
@@ -23,8 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kImages = 200;
-constexpr double kLineBaud = 115200;
-constexpr double kBitsPerByte = 10;
 constexpr double kTargetPercent = 1.0;
 
 double Median(std::vector<double> values) {
@@ -64,7 +63,7 @@ int main(int argc, char** argv) {
         }
     }
     const double save = Median(millis);
-    const double wire = 1000 * jpeg.size() * kBitsPerByte / kLineBaud;
+    const double wire = WireMs(jpeg.size());
     const double percent = 100 * save / wire;
     std::printf("image: %lld-byte JPEG 640x480; %d saves into %s\n",
                 static_cast<long long>(jpeg.size()), kImages, qPrintable(folder.path()));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/build_description.h"
+#include "bench/wire_bound.h"
 #include "device/baud_rate.h"
 #include "device/device_commands.h"
 #include "device/packet_protocol.h"
@@ -24,11 +25,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr double kLineBaud = 115200;
-constexpr double kBitsPerByte = 10;
-constexpr double kReadRequestBytes = 9;    // start, length, command, address, count, check
-constexpr double kReadAnswerOverhead = 5;  // start, length, echo, status, check
 
 void Figure(const char* name, double value, const char* unit, double reference,
             const char* target) {
@@ -96,8 +92,7 @@ void Snapshot() {
         ++blocks;
     }
     const double seconds = (last - first) / 1000;
-    const double bound = kLineBaud / kBitsPerByte * kMemoryChunk /
-                         (kReadRequestBytes + kReadAnswerOverhead + kMemoryChunk);
+    const double bound = BlockPayloadRate(kMemoryChunk);
     std::printf(
         "b. image: %zu-byte JPEG 640x480; whole command %.2f s (link check, speed raise "
         "and restore, leave included)\n",

@@ -17,6 +17,7 @@
 #include "app/acquisition.h"
 #include "bench/build_description.h"
 #include "bench/test_card.h"
+#include "bench/wire_bound.h"
 #include "core/run_loop.h"
 #include "device/baud_rate.h"
 #include "device/com_device.h"
@@ -31,10 +32,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kLineBaud = 115200;
-constexpr double kBitsPerByte = 10;
-constexpr double kReadRequestBytes = 9;    // start, length, command, address, count, check
-constexpr double kReadAnswerOverhead = 5;  // start, length, echo, status, check
 constexpr ImageParameters kFrameParams{1, 320, 240, 1, 90};
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -127,8 +124,7 @@ void PayloadRate() {
     if (buffer != image)
         throw std::runtime_error("the image read back differs from the one served");
 
-    const double bound = kLineBaud / kBitsPerByte * kMemoryChunk /
-                         (kReadRequestBytes + kReadAnswerOverhead + kMemoryChunk);
+    const double bound = BlockPayloadRate(kMemoryChunk);
     Figure("a. payload rate, 64 KiB at 115200 (paced)", where.size / seconds, "B/s", bound,
            "(wire bound; target ratio >= 0.97)");
 }
@@ -224,7 +220,7 @@ void VideoFrames() {
         "last block's event pass) %.0f us, SetImage %.0f us, paint %.0f us\n",
         kFrames, Median(decode), Median(set), Median(paint));
     Figure("d. last block to frame painted (median)", Median(total) / 1000, "ms",
-           1000 / kLineBaud * kBitsPerByte * (kReadRequestBytes + kReadAnswerOverhead + 128),
+           WireMs(kReadRequestBytes + kReadAnswerOverhead + 128),
            "(reference: one block's wire time)");
 }
 
